@@ -1,0 +1,231 @@
+#include "platform/dao/dao.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace dao {
+
+Error::Error(int 号, const QString& 描述)
+    : std::runtime_error(描述.toStdString()), 号_(号), 描述_(描述) {}
+
+QString Value::ToText() const {
+    if (值_.isNull()) {
+        return {};
+    }
+    return 值_.toString();
+}
+
+std::int32_t Value::ToInt32() const {
+    bool 成功 = false;
+    const qlonglong 数 = 值_.toLongLong(&成功);
+    if (!成功) {
+        throw Error(SQLITE_MISMATCH, QStringLiteral("Type mismatch: '%1' is not a number").arg(ToText()));
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(数));
+}
+
+bool Value::ToBool() const {
+    if (值_.isNull()) {
+        return false;
+    }
+    bool 是数 = false;
+    const double 数 = 值_.toDouble(&是数);
+    if (是数) {
+        return 数 != 0;
+    }
+    return 值_.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+Recordset::Recordset(std::vector<QString> 列名, std::vector<std::vector<Value>> 行)
+    : 列名_(std::move(列名)), 行_(std::move(行)) {}
+
+void Recordset::MoveFirst() {
+    if (行_.empty()) {
+        throw Error(3021, QStringLiteral("No current record."));
+    }
+    位置_ = 0;
+}
+
+void Recordset::MoveLast() {
+    if (行_.empty()) {
+        throw Error(3021, QStringLiteral("No current record."));
+    }
+    位置_ = static_cast<long>(行_.size()) - 1;
+}
+
+void Recordset::MoveNext() {
+    if (Eof()) {
+        throw Error(3021, QStringLiteral("No current record."));
+    }
+    ++位置_;
+}
+
+const Value& Recordset::Fields(const QString& 列名) const {
+    for (std::size_t 列 = 0; 列 < 列名_.size(); ++列) {
+        if (列名_[列].compare(列名, Qt::CaseInsensitive) == 0) {
+            if (Bof() || Eof()) {
+                throw Error(3021, QStringLiteral("No current record."));
+            }
+            return 行_[static_cast<std::size_t>(位置_)][列];
+        }
+    }
+    throw Error(3265, QStringLiteral("Item not found in this collection: %1").arg(列名));
+}
+
+Database::~Database() { Close(); }
+
+void Database::抛出错误(int 代码) const {
+    const QString 文字 = db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                             : QString::fromUtf8(sqlite3_errstr(代码));
+    throw Error(代码, 文字);
+}
+
+namespace {
+
+// A prepared statement that finalizes itself.
+class 语句 {
+public:
+    语句(sqlite3* db, const QString& sql) {
+        const QByteArray 字节 = sql.toUtf8();
+        const char* 余下 = nullptr;
+        代码_ = sqlite3_prepare_v2(db, 字节.constData(), static_cast<int>(字节.size()), &句柄_,
+                                   &余下);
+        if (代码_ == SQLITE_OK && 句柄_ == nullptr) {
+            代码_ = SQLITE_MISUSE;  // nothing but blanks or comments
+        }
+        // One call runs one statement: text after it means the statement was not what the
+        // program built, so nothing of it is run.
+        if (代码_ == SQLITE_OK && 余下 != nullptr &&
+            !QByteArray(余下).trimmed().isEmpty() && QByteArray(余下).trimmed() != ";") {
+            代码_ = SQLITE_ERROR;
+            多余文字_ = true;
+        }
+    }
+    ~语句() { sqlite3_finalize(句柄_); }
+    语句(const 语句&) = delete;
+    语句& operator=(const 语句&) = delete;
+
+    int 代码() const { return 代码_; }
+    bool 多余文字() const { return 多余文字_; }
+    sqlite3_stmt* 句柄() const { return 句柄_; }
+
+private:
+    sqlite3_stmt* 句柄_ = nullptr;
+    int 代码_;
+    bool 多余文字_ = false;
+};
+
+QVariant 列值(sqlite3_stmt* 句柄, int 列) {
+    switch (sqlite3_column_type(句柄, 列)) {
+        case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(句柄, 列)));
+        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(句柄, 列));
+        case SQLITE_NULL: return {};
+        case SQLITE_BLOB: {
+            const auto* 数据 = static_cast<const char*>(sqlite3_column_blob(句柄, 列));
+            return QVariant(QByteArray(数据, sqlite3_column_bytes(句柄, 列)));
+        }
+        default: {
+            const auto* 文字 = reinterpret_cast<const char*>(sqlite3_column_text(句柄, 列));
+            return QVariant(QString::fromUtf8(文字, sqlite3_column_bytes(句柄, 列)));
+        }
+    }
+}
+
+}  // namespace
+
+Recordset Database::OpenRecordset(const QString& sql, int 类型) {
+    if (!db_) {
+        throw Error(3420, QStringLiteral("Object invalid or no longer set."));
+    }
+    if (类型 != dbOpenSnapshot) {
+        throw Error(3001, QStringLiteral("Invalid argument."));
+    }
+    语句 查询(db_, sql);
+    if (查询.代码() != SQLITE_OK) {
+        if (查询.多余文字()) {
+            throw Error(SQLITE_ERROR, QStringLiteral("Characters found after end of SQL statement."));
+        }
+        抛出错误(查询.代码());
+    }
+    const int 列数 = sqlite3_column_count(查询.句柄());
+    std::vector<QString> 列名;
+    列名.reserve(static_cast<std::size_t>(列数));
+    for (int 列 = 0; 列 < 列数; ++列) {
+        列名.push_back(QString::fromUtf8(sqlite3_column_name(查询.句柄(), 列)));
+    }
+    std::vector<std::vector<Value>> 行;
+    int 代码;
+    while ((代码 = sqlite3_step(查询.句柄())) == SQLITE_ROW) {
+        std::vector<Value> 一行;
+        一行.reserve(static_cast<std::size_t>(列数));
+        for (int 列 = 0; 列 < 列数; ++列) {
+            一行.emplace_back(列值(查询.句柄(), 列));
+        }
+        行.push_back(std::move(一行));
+    }
+    if (代码 != SQLITE_DONE) {
+        抛出错误(代码);
+    }
+    return Recordset(std::move(列名), std::move(行));
+}
+
+void Database::Execute(const QString& sql) {
+    if (!db_) {
+        throw Error(3420, QStringLiteral("Object invalid or no longer set."));
+    }
+    语句 动作(db_, sql);
+    if (动作.代码() != SQLITE_OK) {
+        if (动作.多余文字()) {
+            throw Error(SQLITE_ERROR, QStringLiteral("Characters found after end of SQL statement."));
+        }
+        抛出错误(动作.代码());
+    }
+    int 代码;
+    while ((代码 = sqlite3_step(动作.句柄())) == SQLITE_ROW) {
+    }
+    if (代码 != SQLITE_DONE) {
+        抛出错误(代码);
+    }
+}
+
+void Database::Close() {
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& 路径, bool Options, bool ReadOnly,
+                                                 const QString& Connect) {
+    if (Connect.contains(QLatin1String("pwd="), Qt::CaseInsensitive)) {
+        throw Error(3031, QStringLiteral("Not a valid password."));
+    }
+    // The engine must never create a database: a missing file is an error.
+    if (!QFileInfo(路径).isFile()) {
+        throw Error(3024, QStringLiteral("Could not find file '%1'.").arg(路径));
+    }
+    int 标志 = (ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+    sqlite3* db = nullptr;
+    const QByteArray 文件名 = 路径.toUtf8();
+    int 代码 = sqlite3_open_v2(文件名.constData(), &db, 标志, nullptr);
+    auto 数据库 = std::unique_ptr<Database>(new Database(db));
+    if (代码 != SQLITE_OK) {
+        数据库->抛出错误(代码);
+    }
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_busy_timeout(db, 忙等待毫秒);
+    // Options true asks for the file to oneself.
+    数据库->Execute(Options ? QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")
+                            : QStringLiteral("PRAGMA locking_mode=NORMAL"));
+    // Every write is on disk before Execute returns.
+    数据库->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    // Reading the schema proves the file is a database the engine can open.
+    数据库->OpenRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!ReadOnly && sqlite3_db_readonly(db, "main") == 1) {
+        throw Error(SQLITE_READONLY, QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)));
+    }
+    return 数据库;
+}
+
+}  // namespace dao

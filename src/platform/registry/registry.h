@@ -1,0 +1,2 @@
+#pragma once
+// Registry functions: open, query, create, set, delete a value, close.

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform::shell {
+
+// Opens an address or a file with the user's default handler; returns at once.
+// Nothing is reported when no handler takes it.
+void 打开(const QString& 地址);
+
+// Text as it crosses to the system: the locale's code page (UTF-8 on Linux,
+// the ANSI code page on Windows), and back.
+QByteArray 到本地代码页(const QString& 文字);
+QString 从本地代码页(const QByteArray& 字节);
+
+}  // namespace platform::shell

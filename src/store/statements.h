@@ -1,0 +1,40 @@
+#pragma once
+
+// The five statements the program sends to the note table Tips, and the formatting of the
+// values they carry. The texts are built by joining fixed pieces with values; every text value
+// has its apostrophes doubled, so no note text can change the statement around it.
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+namespace store {
+
+// The values of a note that the editor writes.
+struct 便签值 {
+    QString 内容;
+    std::int32_t 背景颜色 = 0;
+    std::int32_t 字体颜色 = 0;
+    int 透明度 = 0;  // percent: 0, 10, ... 90
+};
+
+QString 全部便签语句();                                          // all notes
+QString 单个便签语句(const QString& 编号文字);                   // one note, by id text
+QString 新建便签语句(const 便签值& 值, const QDateTime& 现在);    // insert
+QString 修改便签语句(const 便签值& 值, const QDateTime& 现在, std::int32_t 编号);  // update
+QString 删除便签语句(const QString& 编号文字);                   // delete, by id text
+
+// A text value between apostrophes, its apostrophes doubled.
+QString 文字值(const QString& 文字);
+
+// A date and time as the user's locale writes it: the short date, a blank and the long time;
+// only the date at exactly midnight.
+QString 日期时间文字(const QDateTime& 时刻);
+
+// The clock every statement takes "now" from; tests may set their own.
+QDateTime 现在();
+void 设置时钟(std::function<QDateTime()> 时钟);
+
+}  // namespace store

@@ -1,0 +1,64 @@
+// quillet-makedb PATH: creates an empty note database with its Tips table.
+// It never touches a file that already exists.
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char* 建表语句 =
+    "PRAGMA journal_mode=DELETE;"
+    "BEGIN;"
+    "CREATE TABLE Tips("
+    "ID INTEGER PRIMARY KEY AUTOINCREMENT,"
+    "content TEXT,"
+    "CreateTime TEXT,"
+    "ChangeTime TEXT,"
+    "Deleted INTEGER,"
+    "BackColor INTEGER,"
+    "FontColor INTEGER,"
+    "Visual INTEGER,"
+    "TopMost INTEGER,"
+    "Transparent INTEGER);"
+    "COMMIT;";
+
+bool 存在(const char* 路径) {
+    struct stat 信息 {};
+    return lstat(路径, &信息) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || argv[1][0] == '\0') {
+        std::fprintf(stderr, "用法：quillet-makedb 路径\n创建一个空的便签数据库（Quillet.mdb）。\n");
+        return 2;
+    }
+    const char* 路径 = argv[1];
+    if (存在(路径)) {
+        std::fprintf(stderr, "quillet-makedb：%s 已存在，未做任何改动。\n", 路径);
+        return 1;
+    }
+    sqlite3* db = nullptr;
+    // SQLITE_OPEN_EXCLUSIVE is not honoured by every VFS, so the existence check above guards
+    // the common case and the flags below never truncate an existing file.
+    int 代码 = sqlite3_open_v2(路径, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    char* 错误 = nullptr;
+    if (代码 == SQLITE_OK) {
+        代码 = sqlite3_exec(db, 建表语句, nullptr, nullptr, &错误);
+    }
+    if (代码 != SQLITE_OK) {
+        std::fprintf(stderr, "quillet-makedb：无法创建 %s：%s\n", 路径,
+                     错误 ? 错误 : (db ? sqlite3_errmsg(db) : sqlite3_errstr(代码)));
+        sqlite3_free(错误);
+        sqlite3_close(db);
+        std::remove(路径);
+        return 1;
+    }
+    sqlite3_close(db);
+    std::printf("已创建空的便签数据库：%s\n", 路径);
+    return 0;
+}
