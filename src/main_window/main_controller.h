@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/dao/dao.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace platform::controls {
+class ListView;
+}
+class 便签菜单宿主;
+
+// Class_主窗体: the controller behind the main window's note list. It sets up the five columns,
+// fills one row per note, and keeps the desktop note windows in step with the rows' marks.
+class Class_主窗体 {
+public:
+    // ListView_Quillet is the main window's list, used directly by 刷新便签; the host opens the
+    // note menu for the note windows this object creates.
+    Class_主窗体(platform::controls::ListView& ListView_Quillet, 便签菜单宿主& 宿主);
+
+    void 初始化界面(platform::controls::ListView& 列表);
+    dao::Recordset 获取数据();
+    void 刷新数据(platform::controls::ListView& 列表, dao::Recordset& 记录集);
+
+    void 初始化便签显示(platform::controls::ListView& 列表);
+    void 便签显示(platform::controls::ListView& 列表, int 行);
+    void 刷新便签();
+
+    bool 数据已加载() const { return 数据已加载_; }
+
+private:
+    void 初始化列头();
+    void 创建便签窗口(platform::controls::ListView& 列表, int 行);
+
+    platform::controls::ListView& ListView_Quillet_;
+    便签菜单宿主& 宿主_;
+    std::array<QString, 5> 列头文字;
+    std::array<std::int32_t, 5> 列头宽度{};
+    bool 数据已加载_ = false;
+};
