@@ -37,9 +37,13 @@ bool 数据库操作模块::执行(const QString& sql) {
     return 结果;
 }
 
-bool 数据库操作模块::数据库_添加_语句(const QString& sql) { return 执行(sql); }
+bool 数据库操作模块::数据库_添加_语句(const QString& sql) {
+    return 执行(sql);
+}
 
-bool 数据库操作模块::数据库_删除_语句(const QString& sql) { return 执行(sql); }
+bool 数据库操作模块::数据库_删除_语句(const QString& sql) {
+    return 执行(sql);
+}
 
 void 数据库操作模块::关闭数据库() {
     if (当前数据库) {

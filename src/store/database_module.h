@@ -9,7 +9,7 @@
 // The only place the program talks to the database engine: it holds the one open note
 // database. None of its methods catches an engine error; dao::Error passes to the caller.
 class 数据库操作模块 {
-public:
+  public:
     void 打开数据库(const QString& 路径, const QString& 密码);
     dao::Recordset 数据库_查找_语句(const QString& sql);
     bool 数据库_添加_语句(const QString& sql);
@@ -19,7 +19,7 @@ public:
     // The connect text for a password: empty for none, otherwise ";Pwd=" and the password.
     static QString 连接文字(const QString& 密码);
 
-private:
+  private:
     bool 执行(const QString& sql);
     std::unique_ptr<dao::Database> 当前数据库;
 };

@@ -18,7 +18,9 @@ QString 长时间格式(const QLocale& 区域) {
 }
 }  // namespace
 
-QDateTime 现在() { return 时钟()(); }
+QDateTime 现在() {
+    return 时钟()();
+}
 
 void 设置时钟(std::function<QDateTime()> 新时钟) {
     时钟() = 新时钟 ? std::move(新时钟) : [] { return QDateTime::currentDateTime(); };
@@ -39,7 +41,9 @@ QString 日期时间文字(const QDateTime& 时刻) {
     return 日期 + QLatin1Char(' ') + 区域.toString(时刻.time(), 长时间格式(区域));
 }
 
-QString 全部便签语句() { return QStringLiteral("Select * from Tips"); }
+QString 全部便签语句() {
+    return QStringLiteral("Select * from Tips");
+}
 
 QString 单个便签语句(const QString& 编号文字) {
     return QStringLiteral("Select * from Tips where id = ") + 编号文字;

@@ -20,11 +20,11 @@ struct 便签值 {
     int 透明度 = 0;  // percent: 0, 10, ... 90
 };
 
-QString 全部便签语句();                                          // all notes
-QString 单个便签语句(const QString& 编号文字);                   // one note, by id text
-QString 新建便签语句(const 便签值& 值, const QDateTime& 现在);    // insert
+QString 全部便签语句();                                         // all notes
+QString 单个便签语句(const QString& 编号文字);                  // one note, by id text
+QString 新建便签语句(const 便签值& 值, const QDateTime& 现在);  // insert
 QString 修改便签语句(const 便签值& 值, const QDateTime& 现在, std::int32_t 编号);  // update
-QString 删除便签语句(const QString& 编号文字);                   // delete, by id text
+QString 删除便签语句(const QString& 编号文字);  // delete, by id text
 
 // A text value between apostrophes, its apostrophes doubled.
 QString 文字值(const QString& 文字);

@@ -3,9 +3,9 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -34,7 +34,8 @@ bool 存在(const char* 路径) {
 
 int main(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '\0') {
-        std::fprintf(stderr, "用法：quillet-makedb 路径\n创建一个空的便签数据库（Quillet.mdb）。\n");
+        std::fprintf(stderr,
+                     "用法：quillet-makedb 路径\n创建一个空的便签数据库（Quillet.mdb）。\n");
         return 2;
     }
     const char* 路径 = argv[1];

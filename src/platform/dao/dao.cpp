@@ -20,7 +20,8 @@ std::int32_t Value::ToInt32() const {
     bool 成功 = false;
     const qlonglong 数 = 值_.toLongLong(&成功);
     if (!成功) {
-        throw Error(SQLITE_MISMATCH, QStringLiteral("Type mismatch: '%1' is not a number").arg(ToText()));
+        throw Error(SQLITE_MISMATCH,
+                    QStringLiteral("Type mismatch: '%1' is not a number").arg(ToText()));
     }
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(数));
 }
@@ -73,11 +74,13 @@ const Value& Recordset::Fields(const QString& 列名) const {
     throw Error(3265, QStringLiteral("Item not found in this collection: %1").arg(列名));
 }
 
-Database::~Database() { Close(); }
+Database::~Database() {
+    Close();
+}
 
 void Database::抛出错误(int 代码) const {
-    const QString 文字 = db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
-                             : QString::fromUtf8(sqlite3_errstr(代码));
+    const QString 文字 =
+        db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(代码));
     throw Error(代码, 文字);
 }
 
@@ -85,19 +88,19 @@ namespace {
 
 // A prepared statement that finalizes itself.
 class 语句 {
-public:
+  public:
     语句(sqlite3* db, const QString& sql) {
         const QByteArray 字节 = sql.toUtf8();
         const char* 余下 = nullptr;
-        代码_ = sqlite3_prepare_v2(db, 字节.constData(), static_cast<int>(字节.size()), &句柄_,
-                                   &余下);
+        代码_ =
+            sqlite3_prepare_v2(db, 字节.constData(), static_cast<int>(字节.size()), &句柄_, &余下);
         if (代码_ == SQLITE_OK && 句柄_ == nullptr) {
             代码_ = SQLITE_MISUSE;  // nothing but blanks or comments
         }
         // One call runs one statement: text after it means the statement was not what the
         // program built, so nothing of it is run.
-        if (代码_ == SQLITE_OK && 余下 != nullptr &&
-            !QByteArray(余下).trimmed().isEmpty() && QByteArray(余下).trimmed() != ";") {
+        if (代码_ == SQLITE_OK && 余下 != nullptr && !QByteArray(余下).trimmed().isEmpty() &&
+            QByteArray(余下).trimmed() != ";") {
             代码_ = SQLITE_ERROR;
             多余文字_ = true;
         }
@@ -110,7 +113,7 @@ public:
     bool 多余文字() const { return 多余文字_; }
     sqlite3_stmt* 句柄() const { return 句柄_; }
 
-private:
+  private:
     sqlite3_stmt* 句柄_ = nullptr;
     int 代码_;
     bool 多余文字_ = false;
@@ -118,9 +121,12 @@ private:
 
 QVariant 列值(sqlite3_stmt* 句柄, int 列) {
     switch (sqlite3_column_type(句柄, 列)) {
-        case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(句柄, 列)));
-        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(句柄, 列));
-        case SQLITE_NULL: return {};
+        case SQLITE_INTEGER:
+            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(句柄, 列)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(句柄, 列));
+        case SQLITE_NULL:
+            return {};
         case SQLITE_BLOB: {
             const auto* 数据 = static_cast<const char*>(sqlite3_column_blob(句柄, 列));
             return QVariant(QByteArray(数据, sqlite3_column_bytes(句柄, 列)));
@@ -144,7 +150,8 @@ Recordset Database::OpenRecordset(const QString& sql, int 类型) {
     语句 查询(db_, sql);
     if (查询.代码() != SQLITE_OK) {
         if (查询.多余文字()) {
-            throw Error(SQLITE_ERROR, QStringLiteral("Characters found after end of SQL statement."));
+            throw Error(SQLITE_ERROR,
+                        QStringLiteral("Characters found after end of SQL statement."));
         }
         抛出错误(查询.代码());
     }
@@ -177,7 +184,8 @@ void Database::Execute(const QString& sql) {
     语句 动作(db_, sql);
     if (动作.代码() != SQLITE_OK) {
         if (动作.多余文字()) {
-            throw Error(SQLITE_ERROR, QStringLiteral("Characters found after end of SQL statement."));
+            throw Error(SQLITE_ERROR,
+                        QStringLiteral("Characters found after end of SQL statement."));
         }
         抛出错误(动作.代码());
     }

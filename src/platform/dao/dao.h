@@ -17,19 +17,19 @@ struct sqlite3;
 namespace dao {
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(int 号, const QString& 描述);
     int Number() const { return 号_; }
     const QString& Description() const { return 描述_; }
 
-private:
+  private:
     int 号_;
     QString 描述_;
 };
 
 // One field value of a row, converted the way the program reads it.
 class Value {
-public:
+  public:
     Value() = default;
     explicit Value(QVariant 值) : 值_(std::move(值)) {}
 
@@ -41,7 +41,7 @@ public:
     // A stored 1 (or any non-zero number, or the text "True") is true.
     bool ToBool() const;
 
-private:
+  private:
     QVariant 值_;
 };
 
@@ -49,7 +49,7 @@ inline constexpr int dbOpenSnapshot = 4;
 
 // A static copy of a query's rows, positioned on the first row when there is one.
 class Recordset {
-public:
+  public:
     Recordset(std::vector<QString> 列名, std::vector<std::vector<Value>> 行);
 
     // Before the first row / past the last (EOF is a C macro, hence the spelling).
@@ -62,14 +62,14 @@ public:
     // The value of a column in the current row, by case-insensitive name.
     const Value& Fields(const QString& 列名) const;
 
-private:
+  private:
     std::vector<QString> 列名_;
     std::vector<std::vector<Value>> 行_;
     long 位置_ = 0;
 };
 
 class Database {
-public:
+  public:
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -80,7 +80,7 @@ public:
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
 
-private:
+  private:
     friend class DBEngine;
     explicit Database(sqlite3* db) : db_(db) {}
     [[noreturn]] void 抛出错误(int 代码) const;
@@ -88,7 +88,7 @@ private:
 };
 
 class DBEngine {
-public:
+  public:
     // Opens an existing note database. Options false opens it shared; the connect text is
     // empty or ";Pwd=" and a password (SQLite files carry none, so a password is refused).
     std::unique_ptr<Database> OpenDatabase(const QString& 路径, bool Options, bool ReadOnly,

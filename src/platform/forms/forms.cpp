@@ -16,13 +16,21 @@ Form::Form(QWidget* 窗口) : 窗口_(窗口) {
     Forms::加入(this);
 }
 
-Form::~Form() { Forms::移除(this); }
+Form::~Form() {
+    Forms::移除(this);
+}
 
-void Form::卸载() { 窗口_->close(); }
+void Form::卸载() {
+    窗口_->close();
+}
 
-void Forms::加入(Form* 窗体) { 已加载().push_back(窗体); }
+void Forms::加入(Form* 窗体) {
+    已加载().push_back(窗体);
+}
 
-void Forms::移除(Form* 窗体) { std::erase(已加载(), 窗体); }
+void Forms::移除(Form* 窗体) {
+    std::erase(已加载(), 窗体);
+}
 
 std::vector<Forms::条目> Forms::快照() {
     std::vector<条目> 结果;
@@ -33,6 +41,8 @@ std::vector<Forms::条目> Forms::快照() {
     return 结果;
 }
 
-int Forms::数量() { return static_cast<int>(已加载().size()); }
+int Forms::数量() {
+    return static_cast<int>(已加载().size());
+}
 
 }  // namespace platform

@@ -12,7 +12,7 @@ namespace platform {
 // open windows when it loads and leaves it when it is destroyed, so the collection always
 // lists the loaded windows in the order they were opened.
 class Form {
-public:
+  public:
     explicit Form(QWidget* 窗口);
     virtual ~Form();
     Form(const Form&) = delete;
@@ -27,13 +27,13 @@ public:
     // a form that accepts is destroyed once its close event has been handled.
     void 卸载();
 
-private:
+  private:
     QWidget* 窗口_;
 };
 
 // The program's collection of open windows, in load order.
 class Forms {
-public:
+  public:
     // A snapshot of the loaded forms. Each entry turns null when its window goes away, so a
     // walk over the snapshot survives windows that close while it runs.
     struct 条目 {
@@ -44,7 +44,7 @@ public:
     static std::vector<条目> 快照();
     static int 数量();
 
-private:
+  private:
     friend class Form;
     static void 加入(Form* 窗体);
     static void 移除(Form* 窗体);

@@ -13,6 +13,8 @@ constexpr int 缇转像素(double 缇) {
     return static_cast<int>(像素 < 0 ? 像素 - 0.5 : 像素 + 0.5);
 }
 
-constexpr double 像素转缇(double 像素) { return 像素 * 每像素缇数; }
+constexpr double 像素转缇(double 像素) {
+    return 像素 * 每像素缇数;
+}
 
 }  // namespace platform
