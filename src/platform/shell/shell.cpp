@@ -5,8 +5,23 @@
 
 namespace platform::shell {
 
+namespace {
+std::function<void(const QString&)>& 打开处理() {
+    static std::function<void(const QString&)> 处理;
+    return 处理;
+}
+}  // namespace
+
 void 打开(const QString& 地址) {
+    if (打开处理()) {
+        打开处理()(地址);
+        return;
+    }
     QDesktopServices::openUrl(QUrl::fromUserInput(地址));
+}
+
+void 设置打开处理(std::function<void(const QString&)> 处理) {
+    打开处理() = std::move(处理);
 }
 
 QByteArray 到本地代码页(const QString& 文字) {

@@ -3,11 +3,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace platform::shell {
 
 // Opens an address or a file with the user's default handler; returns at once.
 // Nothing is reported when no handler takes it.
 void 打开(const QString& 地址);
+
+// Replaces what 打开 does, so tests can see what would be opened without starting a browser.
+// An empty function restores the default handler.
+void 设置打开处理(std::function<void(const QString&)> 处理);
 
 // Text as it crosses to the system: the locale's code page (UTF-8 on Linux,
 // the ANSI code page on Windows), and back.
