@@ -1,0 +1,127 @@
+#include "update/update_list.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace 升级 {
+
+namespace {
+
+constexpr qsizetype 最多段数 = 4;
+constexpr qsizetype 每段最多位数 = 9;  // keeps every part below 10^9, well inside quint32
+
+}  // namespace
+
+std::optional<版本号> 解析版本(QStringView 文字) {
+    版本号 结果;
+    if (文字.isEmpty()) {
+        return std::nullopt;
+    }
+    qsizetype 起点 = 0;
+    while (true) {
+        qsizetype 终点 = 文字.indexOf(u'.', 起点);
+        if (终点 < 0) {
+            终点 = 文字.size();
+        }
+        const QStringView 段 = 文字.sliced(起点, 终点 - 起点);
+        if (段.isEmpty() || 段.size() > 每段最多位数 || 结果.各段.size() == 最多段数) {
+            return std::nullopt;
+        }
+        quint32 值 = 0;
+        for (const QChar 字符 : 段) {
+            if (字符 < u'0' || 字符 > u'9') {
+                return std::nullopt;
+            }
+            值 = 值 * 10 + static_cast<quint32>(字符.unicode() - u'0');
+        }
+        结果.各段.append(值);
+        if (终点 == 文字.size()) {
+            return 结果;
+        }
+        起点 = 终点 + 1;
+    }
+}
+
+int 比较版本(const 版本号& a, const 版本号& b) {
+    const qsizetype 段数 = std::max(a.各段.size(), b.各段.size());
+    for (qsizetype i = 0; i < 段数; ++i) {
+        const quint32 左 = i < a.各段.size() ? a.各段[i] : 0;
+        const quint32 右 = i < b.各段.size() ? b.各段[i] : 0;
+        if (左 != 右) {
+            return 左 < 右 ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+bool 有更新版本(QStringView 当前版本, QStringView 列表版本) {
+    const auto 当前 = 解析版本(当前版本);
+    const auto 列表 = 解析版本(列表版本);
+    return 当前 && 列表 && 比较版本(*列表, *当前) > 0;
+}
+
+bool 是网页地址(const QUrl& 地址) {
+    if (!地址.isValid() || 地址.isRelative() || 地址.host().isEmpty()) {
+        return false;
+    }
+    const QString 协议 = 地址.scheme().toLower();
+    return 协议 == u"http" || 协议 == u"https";
+}
+
+std::optional<升级信息> 解析升级列表(const QByteArray& 内容) {
+    if (内容.isEmpty() || 内容.size() > 最大列表字节 || 内容.contains('\0')) {
+        return std::nullopt;
+    }
+    QByteArrayView 正文(内容);
+    if (正文.startsWith("\xEF\xBB\xBF")) {
+        正文 = 正文.sliced(3);
+    }
+    QStringDecoder 解码器(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString 文字 = 解码器(正文);
+    if (解码器.hasError()) {
+        return std::nullopt;
+    }
+
+    std::optional<QString> 版本值;
+    std::optional<QString> 地址值;
+    for (QStringView 行 : QStringView(文字).split(u'\n')) {
+        if (行.endsWith(u'\r')) {
+            行.chop(1);
+        }
+        行 = 行.trimmed();
+        if (行.isEmpty() || 行.startsWith(u'#')) {
+            continue;
+        }
+        const qsizetype 等号 = 行.indexOf(u'=');
+        if (等号 <= 0) {
+            return std::nullopt;
+        }
+        const QStringView 键 = 行.first(等号).trimmed();
+        const QString 值 = 行.sliced(等号 + 1).trimmed().toString();
+        std::optional<QString>* 目标 = nullptr;
+        if (键 == u"version") {
+            目标 = &版本值;
+        } else if (键 == u"url") {
+            目标 = &地址值;
+        } else {
+            continue;
+        }
+        if (目标->has_value()) {
+            return std::nullopt;
+        }
+        *目标 = 值;
+    }
+    if (!版本值 || !地址值) {
+        return std::nullopt;
+    }
+
+    const auto 版本 = 解析版本(*版本值);
+    const QUrl 地址(*地址值, QUrl::StrictMode);
+    if (!版本 || !是网页地址(地址)) {
+        return std::nullopt;
+    }
+    return 升级信息{*版本值, *版本, 地址};
+}
+
+}  // namespace 升级
