@@ -12,6 +12,8 @@ endfunction()
 function(quillet_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
+    # Test programs stay out of bin/, which holds only what a user runs.
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     set(home ${CMAKE_BINARY_DIR}/test-home/${name})
     add_test(NAME ${name} COMMAND ${name})

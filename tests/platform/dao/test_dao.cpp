@@ -1,0 +1,230 @@
+// The database engine over SQLite: opening, recordsets, statements and error passing.
+
+#include "platform/dao/dao.h"
+#include "support/testdb.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+QByteArray 文件内容(const QString& 路径) {
+    QFile 文件(路径);
+    return 文件.open(QIODevice::ReadOnly) ? 文件.readAll() : QByteArray();
+}
+
+void 写文件(const QString& 路径, const QByteArray& 内容) {
+    QFile 文件(路径);
+    QVERIFY(文件.open(QIODevice::WriteOnly));
+    文件.write(内容);
+}
+
+// Runs an open that must fail; returns the error.
+dao::Error 打开失败(const QString& 路径, const QString& 连接 = QString()) {
+    dao::DBEngine 引擎;
+    try {
+        引擎.OpenDatabase(路径, false, false, 连接);
+    } catch (const dao::Error& 错误) {
+        return 错误;
+    }
+    return dao::Error(0, QString());
+}
+
+}  // namespace
+
+class DaoTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir 目录;
+    QString 路径;
+    std::unique_ptr<dao::Database> 数据库;
+
+    void 插入(const QString& 内容, int 可见 = 1) {
+        数据库->Execute(QStringLiteral("INSERT INTO Tips(content,Visual,BackColor) Values('%1', "
+                                       "'%2', '16777215')")
+                            .arg(内容)
+                            .arg(可见));
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(目录.isValid());
+        路径 = 目录.filePath(QStringLiteral("Quillet.mdb"));
+        QFile::remove(路径);
+        QVERIFY(testdb::创建(路径));
+        数据库 = dao::DBEngine().OpenDatabase(路径, false, false, QString());
+    }
+    void cleanup() { 数据库.reset(); }
+
+    void openFailuresChangeNothing() {
+        数据库.reset();
+        const QString 缺失 = 目录.filePath(QStringLiteral("missing.mdb"));
+        dao::Error 错误 = 打开失败(缺失);
+        QVERIFY(错误.Number() != 0);
+        QVERIFY(错误.Description().contains(缺失));
+        QVERIFY2(!QFile::exists(缺失), "a failed open must not create the file");
+
+        const QString 垃圾 = 目录.filePath(QStringLiteral("garbage.mdb"));
+        QByteArray 随机(4096, '\0');
+        for (int i = 0; i < 随机.size(); ++i) {
+            随机[i] = static_cast<char>((i * 131 + 7) % 251);
+        }
+        写文件(垃圾, 随机);
+        错误 = 打开失败(垃圾);
+        QCOMPARE(错误.Number(), SQLITE_NOTADB);
+        QVERIFY(!错误.Description().isEmpty());
+        QCOMPARE(文件内容(垃圾), 随机);
+    }
+
+    void readOnlyFileIsRefused() {
+        数据库.reset();
+        const QByteArray 之前 = 文件内容(路径);
+        QFile::setPermissions(路径, QFileDevice::ReadOwner);
+        // The superuser writes through permission bits; the immutable attribute stops it too.
+        const bool 不可变 =
+            QFileInfo(路径).isWritable() &&
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), 路径}) == 0;
+        if (QFileInfo(路径).isWritable() && !不可变) {
+            QSKIP("cannot make a file read-only for this user here");
+        }
+        const dao::Error 错误 = 打开失败(路径);
+        if (不可变) {
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), 路径});
+        }
+        QCOMPARE(错误.Number(), SQLITE_READONLY);
+        QCOMPARE(文件内容(路径), 之前);
+    }
+
+    void passwordIsRefused() {
+        QCOMPARE(打开失败(路径, QStringLiteral(";Pwd=secret")).Number(), 3031);
+    }
+
+    void emptyRecordset() {
+        dao::Recordset 记录 = 数据库->OpenRecordset(QStringLiteral("Select * from Tips"));
+        QVERIFY(记录.Eof());
+        QCOMPARE(记录.RecordCount(), 0L);
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 记录.MoveLast());
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 记录.Fields(QStringLiteral("ID")));
+        // A query matching nothing is an empty recordset, not an error.
+        QCOMPARE(
+            数据库->OpenRecordset(QStringLiteral("Select * from Tips where id = 99")).RecordCount(),
+            0L);
+    }
+
+    void recordsetWalksRowsInStoredOrder() {
+        插入(QStringLiteral("一"));
+        插入(QStringLiteral("二"), 0);
+        插入(QStringLiteral("三"));
+        dao::Recordset 记录 = 数据库->OpenRecordset(QStringLiteral("Select * from Tips"));
+        QVERIFY(!记录.Eof());
+        QCOMPARE(记录.Fields(QStringLiteral("content")).ToText(), QStringLiteral("一"));
+        QCOMPARE(记录.Fields(QStringLiteral("CONTENT")).ToText(), QStringLiteral("一"));
+        QCOMPARE(记录.Fields(QStringLiteral("id")).ToText(), QStringLiteral("1"));
+        记录.MoveLast();
+        QCOMPARE(记录.RecordCount(), 3L);
+        QCOMPARE(记录.Fields(QStringLiteral("ID")).ToText(), QStringLiteral("3"));
+        记录.MoveFirst();
+        记录.MoveNext();
+        QCOMPARE(记录.Fields(QStringLiteral("content")).ToText(), QStringLiteral("二"));
+        QCOMPARE(记录.Fields(QStringLiteral("Visual")).ToBool(), false);
+        记录.MoveNext();
+        QCOMPARE(记录.Fields(QStringLiteral("Visual")).ToBool(), true);
+        记录.MoveNext();
+        QVERIFY(记录.Eof());
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 记录.MoveNext());
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 记录.Fields(QStringLiteral("content")));
+        try {
+            记录.MoveFirst();
+            记录.Fields(QStringLiteral("nosuchcolumn"));
+            QFAIL("an unknown column must raise an error");
+        } catch (const dao::Error& 错误) {
+            QCOMPARE(错误.Number(), 3265);
+        }
+    }
+
+    void valuesConvertAsTheProgramReadsThem() {
+        数据库->Execute(QStringLiteral(
+            "INSERT INTO Tips(content,BackColor,FontColor,Visual) Values('x', '16777215', "
+            "'-2147483630', '1')"));
+        dao::Recordset 记录 = 数据库->OpenRecordset(QStringLiteral("Select * from Tips"));
+        QCOMPARE(记录.Fields(QStringLiteral("BackColor")).ToInt32(), 16777215);
+        QCOMPARE(记录.Fields(QStringLiteral("BackColor")).ToText(), QStringLiteral("16777215"));
+        QCOMPARE(static_cast<quint32>(记录.Fields(QStringLiteral("FontColor")).ToInt32()),
+                 0x80000012u);
+        QVERIFY(记录.Fields(QStringLiteral("Visual")).ToBool());
+        // A missing value reads as empty text and false.
+        QVERIFY(记录.Fields(QStringLiteral("CreateTime")).IsNull());
+        QCOMPARE(记录.Fields(QStringLiteral("CreateTime")).ToText(), QString());
+        QVERIFY(!记录.Fields(QStringLiteral("TopMost")).ToBool());
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 记录.Fields(QStringLiteral("content")).ToInt32());
+    }
+
+    void executeIsDurableAndReportsErrors() {
+        插入(QStringLiteral("saved"));
+        // Another connection sees the row at once: it is committed when Execute returns.
+        sqlite3* 另一个 = nullptr;
+        QCOMPARE(sqlite3_open_v2(路径.toUtf8().constData(), &另一个, SQLITE_OPEN_READONLY, nullptr),
+                 SQLITE_OK);
+        sqlite3_stmt* 查询 = nullptr;
+        sqlite3_prepare_v2(另一个, "select count(*) from Tips", -1, &查询, nullptr);
+        QCOMPARE(sqlite3_step(查询), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(查询, 0), 1);
+        sqlite3_finalize(查询);
+        sqlite3_close(另一个);
+
+        try {
+            数据库->Execute(QStringLiteral("INSERT INTO NoSuchTable Values('x')"));
+            QFAIL("a rejected statement must raise an error");
+        } catch (const dao::Error& 错误) {
+            QCOMPARE(错误.Number(), SQLITE_ERROR);
+            QVERIFY(错误.Description().contains(QStringLiteral("NoSuchTable")));
+        }
+    }
+
+    void onlyOneStatementRunsPerCall() {
+        插入(QStringLiteral("keep"));
+        QVERIFY_THROWS_EXCEPTION(
+            dao::Error,
+            数据库->Execute(QStringLiteral("Delete from Tips where id = 1; DROP TABLE Tips")));
+        QVERIFY_THROWS_EXCEPTION(
+            dao::Error,
+            数据库->OpenRecordset(QStringLiteral("Select * from Tips; Delete from Tips")));
+        QCOMPARE(数据库->OpenRecordset(QStringLiteral("Select * from Tips")).RecordCount(), 1L);
+        // A trailing semicolon alone is still one statement.
+        数据库->Execute(QStringLiteral("Delete from Tips where id = 1;"));
+        QCOMPARE(数据库->OpenRecordset(QStringLiteral("Select * from Tips")).RecordCount(), 0L);
+    }
+
+    void anotherProgramsLockIsWaitedFor() {
+        // A second program holds the write lock for a moment; the statement waits, then runs.
+        sqlite3* 另一个 = nullptr;
+        QCOMPARE(sqlite3_open(路径.toUtf8().constData(), &另一个), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(另一个, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::thread 释放([另一个] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            sqlite3_exec(另一个, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        插入(QStringLiteral("after the lock"));
+        释放.join();
+        sqlite3_close(另一个);
+        QCOMPARE(数据库->OpenRecordset(QStringLiteral("Select * from Tips")).RecordCount(), 1L);
+    }
+
+    void closedDatabaseRaises() {
+        数据库->Close();
+        QVERIFY(!数据库->IsOpen());
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 数据库->Execute(QStringLiteral("Delete from Tips")));
+        数据库->Close();  // closing twice is harmless
+    }
+};
+
+QTEST_GUILESS_MAIN(DaoTest)
+#include "test_dao.moc"

@@ -1,0 +1,168 @@
+// The note statements, their value formatting, and the database module that runs them.
+
+#include "store/globals.h"
+#include "store/statements.h"
+#include "support/testdb.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QDateTime 某时刻(QDate(2026, 3, 9), QTime(14, 5, 7));
+
+store::便签值 值(const QString& 内容, int 背景 = 12648447, int 字体 = 0, int 透明度 = 20) {
+    return {内容, 背景, 字体, 透明度};
+}
+
+}  // namespace
+
+class StoreTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir 目录;
+    数据库操作模块& 库 = 自定义变量::全局数据库();
+
+    dao::Recordset 读(int 编号) {
+        return 库.数据库_查找_语句(store::单个便签语句(QString::number(编号)));
+    }
+
+    int 最后编号() {
+        dao::Recordset 记录 = 库.数据库_查找_语句(store::全部便签语句());
+        记录.MoveLast();
+        return 记录.Fields(QStringLiteral("ID")).ToInt32();
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(目录.isValid());
+        QFile::remove(目录.filePath(QStringLiteral("Quillet.mdb")));
+        QVERIFY(!testdb::创建并打开(目录.path()).isEmpty());
+    }
+
+    void statementTextsAreExact() {
+        QCOMPARE(store::全部便签语句(), QStringLiteral("Select * from Tips"));
+        QCOMPARE(store::单个便签语句(QStringLiteral("17")),
+                 QStringLiteral("Select * from Tips where id = 17"));
+        QCOMPARE(store::删除便签语句(QStringLiteral("17")),
+                 QStringLiteral("Delete from Tips where id = 17"));
+        const QString 时间 = store::日期时间文字(某时刻);
+        QCOMPARE(store::新建便签语句(值(QStringLiteral("it's"), 16777215, -2147483630, 90), 某时刻),
+                 QStringLiteral("INSERT INTO Tips(content,CreateTime,ChangeTime,Deleted,BackColor,"
+                                "FontColor,Visual,TopMost,Transparent) Values('it''s', '%1', '%1', "
+                                "'0', '16777215', '-2147483630', '1', '0', '90')")
+                     .arg(时间));
+        QCOMPARE(store::修改便签语句(值(QStringLiteral("a'b"), 1, 2, 0), 某时刻, 5),
+                 QStringLiteral("UPDATE Tips SET content='a''b', ChangeTime='%1', BackColor='1', "
+                                "FontColor='2', Transparent='0' where id = 5")
+                     .arg(时间));
+    }
+
+    void dateTextFollowsTheLocale() {
+        const QLocale 区域 = QLocale::system();
+        const QDateTime 午夜(QDate(2026, 3, 9), QTime(0, 0));
+        QCOMPARE(store::日期时间文字(午夜), 区域.toString(午夜.date(), QLocale::ShortFormat));
+        const QString 文字 = store::日期时间文字(某时刻);
+        QVERIFY(
+            文字.startsWith(区域.toString(某时刻.date(), QLocale::ShortFormat) + QLatin1Char(' ')));
+        QVERIFY2(文字.contains(QStringLiteral("05")) && 文字.contains(QStringLiteral("07")),
+                 qPrintable(文字));
+        // Local times are stored without a time zone.
+        QVERIFY2(!文字.contains(QRegularExpression(QStringLiteral("UTC|GMT|[A-Z]{3,}$"))),
+                 qPrintable(文字));
+        // One second later gives another text, so an edit always shows a new change time.
+        QVERIFY(store::日期时间文字(某时刻.addSecs(1)) != 文字);
+    }
+
+    void awkwardTextsRoundTripUnchanged() {
+        const QString 文字们[] = {
+            QStringLiteral("it's"),
+            QStringLiteral("''''"),
+            QStringLiteral("back\\slash \\' \\\\"),
+            QStringLiteral("第一行\n第二行\r\n第三行\t制表"),
+            QStringLiteral("emoji 😀🎉 and 𠀋"),
+            QStringLiteral("'); DROP TABLE Tips; --"),
+            QStringLiteral("\" double \" quotes % _ ;"),
+            QString(100000, QChar(u'字')),
+        };
+        for (const QString& 文字 : 文字们) {
+            QVERIFY(库.数据库_添加_语句(store::新建便签语句(值(文字), store::现在())));
+            QCOMPARE(读(最后编号()).Fields(QStringLiteral("content")).ToText(), 文字);
+        }
+        QCOMPARE(库.数据库_查找_语句(store::全部便签语句()).RecordCount(),
+                 static_cast<long>(std::size(文字们)));
+    }
+
+    void newAndEditedNotesStoreTheirFields() {
+        store::设置时钟([] { return 某时刻; });
+        QVERIFY(库.数据库_添加_语句(store::新建便签语句(值(QStringLiteral("新")), store::现在())));
+        const int 编号 = 最后编号();
+        QVERIFY(编号 > 0);
+        dao::Recordset 新 = 读(编号);
+        const QString 创建 = 新.Fields(QStringLiteral("CreateTime")).ToText();
+        QCOMPARE(创建, store::日期时间文字(某时刻));
+        QCOMPARE(新.Fields(QStringLiteral("ChangeTime")).ToText(), 创建);
+        QCOMPARE(新.Fields(QStringLiteral("Deleted")).ToText(), QStringLiteral("0"));
+        QCOMPARE(新.Fields(QStringLiteral("Visual")).ToBool(), true);
+        QCOMPARE(新.Fields(QStringLiteral("TopMost")).ToText(), QStringLiteral("0"));
+        QCOMPARE(新.Fields(QStringLiteral("Transparent")).ToText(), QStringLiteral("20"));
+        QCOMPARE(新.Fields(QStringLiteral("BackColor")).ToText(), QStringLiteral("12648447"));
+
+        store::设置时钟([] { return 某时刻.addSecs(61); });
+        QVERIFY(库.数据库_添加_语句(
+            store::修改便签语句(值(QStringLiteral("改"), 16777215, 255, 0), store::现在(), 编号)));
+        store::设置时钟(nullptr);
+        dao::Recordset 改 = 读(编号);
+        QCOMPARE(改.Fields(QStringLiteral("content")).ToText(), QStringLiteral("改"));
+        QCOMPARE(改.Fields(QStringLiteral("CreateTime")).ToText(), 创建);
+        QVERIFY(改.Fields(QStringLiteral("ChangeTime")).ToText() != 创建);
+        QCOMPARE(改.Fields(QStringLiteral("BackColor")).ToText(), QStringLiteral("16777215"));
+        QCOMPARE(改.Fields(QStringLiteral("FontColor")).ToInt32(), 255);
+        QCOMPARE(改.Fields(QStringLiteral("Transparent")).ToText(), QStringLiteral("0"));
+        QCOMPARE(改.Fields(QStringLiteral("Visual")).ToBool(), true);
+        QCOMPARE(改.Fields(QStringLiteral("Deleted")).ToText(), QStringLiteral("0"));
+    }
+
+    void deleteRemovesTheRowAndBothActionMethodsAgree() {
+        QVERIFY(库.数据库_删除_语句(
+            store::新建便签语句(值(QStringLiteral("via delete")), store::现在())));
+        const int 编号 = 最后编号();
+        QVERIFY(库.数据库_添加_语句(store::删除便签语句(QString::number(编号))));
+        QCOMPARE(读(编号).RecordCount(), 0L);
+    }
+
+    void engineErrorsPassToTheCaller() {
+        try {
+            库.数据库_添加_语句(QStringLiteral("UPDATE NoTable SET a=1"));
+            QFAIL("the engine's error must reach the caller");
+        } catch (const dao::Error& 错误) {
+            QCOMPARE(错误.Number(), 1);
+            QVERIFY(错误.Description().contains(QStringLiteral("NoTable")));
+        }
+        QVERIFY_THROWS_EXCEPTION(dao::Error,
+                                 库.数据库_查找_语句(QStringLiteral("Select * from Nope")));
+
+        数据库操作模块 未打开;
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 未打开.数据库_查找_语句(store::全部便签语句()));
+        QVERIFY_THROWS_EXCEPTION(dao::Error,
+                                 未打开.数据库_删除_语句(store::删除便签语句(QStringLiteral("1"))));
+        QVERIFY_THROWS_EXCEPTION(
+            dao::Error, 未打开.打开数据库(目录.filePath(QStringLiteral("absent.mdb")), QString()));
+        QVERIFY(!QFile::exists(目录.filePath(QStringLiteral("absent.mdb"))));
+    }
+
+    void connectTextAndPath() {
+        QCOMPARE(数据库操作模块::连接文字(QString()), QString());
+        QCOMPARE(数据库操作模块::连接文字(QStringLiteral("pw")), QStringLiteral(";Pwd=pw"));
+        QCOMPARE(自定义变量::数据库路径(QStringLiteral("/opt/quillet")),
+                 QStringLiteral("/opt/quillet/Quillet.mdb"));
+        // Joined as they are: a folder ending in a separator keeps it.
+        QCOMPARE(自定义变量::数据库路径(QStringLiteral("/")), QStringLiteral("//Quillet.mdb"));
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreTest)
+#include "test_store.moc"
