@@ -1,0 +1,274 @@
+#include "editor/editor_dialog.h"
+
+#include "editor/editor_companion.h"
+#include "platform/controls/colorpicker.h"
+#include "platform/controls/colour.h"
+#include "platform/dao/dao.h"
+#include "platform/forms/twips.h"
+#include "services/about_dialog.h"
+#include "store/globals.h"
+#include "store/statements.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextDocument>
+
+#include <algorithm>
+
+using platform::像素转缇;
+using platform::缇转像素;
+using platform::controls::ColorPicker;
+
+namespace {
+
+// The editor as designed, in twips.
+constexpr int 客户区宽 = 7845;
+constexpr int 客户区高 = 6735;
+constexpr float 内容框左 = 30;
+constexpr float 内容框上 = 450;
+constexpr float 内容框下边距 = 45;
+constexpr float 内容框右边距 = 75;
+
+constexpr std::int32_t 初始背景颜色 = 0x00C0FFFF;  // pale yellow
+constexpr std::int32_t 按钮文字颜色 = static_cast<std::int32_t>(0x80000012u);
+
+// Left, Top, Width, Height in twips.
+void 放置(QWidget* 控件, int 左, int 上, int 宽, int 高) {
+    控件->setGeometry(缇转像素(左), 缇转像素(上), 缇转像素(宽), 缇转像素(高));
+}
+
+QPushButton* 保存按钮(const QString& 标题, QWidget* 父) {
+    auto* 按钮 = new QPushButton(QIcon(QStringLiteral(":/icons/save.svg")), 标题, 父);
+    按钮->setIconSize(QSize(16, 16));
+    // Neither button is pressed by Enter or Escape.
+    按钮->setAutoDefault(false);
+    按钮->setDefault(false);
+    return 按钮;
+}
+
+// The text exactly as it stands in the box. The plain-text view of a document turns
+// no-break spaces into blanks; the raw text keeps them and only marks line ends differently.
+QString 编辑框文字(const QPlainTextEdit& 编辑框) {
+    QString 文字 = 编辑框.document()->toRawText();
+    for (QChar& 字 : 文字) {
+        if (字 == QChar::ParagraphSeparator || 字 == QChar::LineSeparator) {
+            字 = QLatin1Char('\n');
+        }
+    }
+    return 文字;
+}
+
+}  // namespace
+
+内容框尺寸 计算内容框尺寸(float 客户区宽度, float 客户区高度) {
+    return {std::max(0.0f, 客户区宽度 - 内容框右边距),
+            std::max(0.0f, 客户区高度 - 内容框上 - 内容框下边距)};
+}
+
+bool 可完整保存(const QString& 内容) {
+    return !内容.contains(QChar(QChar::Null)) && QString::fromUtf8(内容.toUtf8()) == 内容;
+}
+
+Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      platform::Form(this),
+      宿主_(宿主) {
+    setWindowTitle(QStringLiteral("添加Quillet"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/editor.svg")));
+    QFont 字体(QStringLiteral("Tahoma"));
+    字体.setPointSizeF(8.25);
+    setFont(字体);
+
+    保存并关闭_ = 保存按钮(QStringLiteral("保存并关闭"), this);
+    放置(保存并关闭_, 90, 60, 1485, 345);
+    保存且继续添加_ = 保存按钮(QStringLiteral("保存继续添加"), this);
+    放置(保存且继续添加_, 1620, 60, 1485, 345);
+
+    字体颜色_ = new ColorPicker(QStringLiteral("字体颜色"), this);
+    放置(字体颜色_, 3300, 60, 1425, 345);
+    字体颜色_->设置颜色(0);
+    背景颜色_ = new ColorPicker(QStringLiteral("背景颜色"), this);
+    放置(背景颜色_, 4770, 60, 1425, 345);
+    背景颜色_->设置颜色(初始背景颜色);
+
+    高级选项_ = new QCheckBox(QStringLiteral("高级选项"), this);
+    放置(高级选项_, 6810, 120, 975, 255);
+    高级选项_->hide();
+
+    内容_ = new QPlainTextEdit(this);
+    放置(内容_, 30, 450, 7785, 5595);
+    设置内容背景颜色(初始背景颜色);
+    设置内容字体颜色(按钮文字颜色);
+
+    // The advanced options are never shown: nothing reads the two boxes, and the
+    // transparency keeps its initial choice.
+    高级选项组_ = new QGroupBox(QStringLiteral("高级选项"), this);
+    放置(高级选项组_, 30, 6090, 7725, 585);
+    高级选项组_->hide();
+    桌面显示_ = new QCheckBox(QStringLiteral("标签桌面显示"), 高级选项组_);
+    放置(桌面显示_, 120, 240, 1635, 255);
+    桌面显示_->setChecked(true);
+    窗口置顶_ = new QCheckBox(QStringLiteral("便签总在最前"), 高级选项组_);
+    放置(窗口置顶_, 1680, 225, 1365, 285);
+    Label1_ = new QLabel(QStringLiteral("便签透明度："), 高级选项组_);
+    放置(Label1_, 3240, 270, 1080, 195);
+    透明度_ = new QComboBox(高级选项组_);
+    放置(透明度_, 4350, 210, 1755, 315);
+
+    QWidget* const 顺序[] = {内容_,     高级选项组_,     保存并关闭_, 桌面显示_,
+                             窗口置顶_, 保存且继续添加_, 字体颜色_,   背景颜色_,
+                             高级选项_, Label1_,         透明度_};
+    for (std::size_t i = 1; i < std::size(顺序); ++i) {
+        setTabOrder(顺序[i - 1], 顺序[i]);
+    }
+
+    // The pickers show their colour in the content box at once; saving reads the pickers.
+    背景颜色_->已选颜色 = [this](std::int32_t 颜色) { 设置内容背景颜色(颜色); };
+    字体颜色_->已选颜色 = [this](std::int32_t 颜色) { 设置内容字体颜色(颜色); };
+    connect(保存并关闭_, &QPushButton::clicked, this, [this] { PushButton_保存并关闭_Click(); });
+    connect(保存且继续添加_, &QPushButton::clicked, this,
+            [this] { PushButton_保存且继续添加_Click(); });
+
+    Form_Load();
+
+    resize(缇转像素(客户区宽), 缇转像素(客户区高));
+    if (const QScreen* 屏幕 = QGuiApplication::primaryScreen()) {
+        QRect 位置(QPoint(), size());
+        位置.moveCenter(屏幕->availableGeometry().center());
+        move(位置.topLeft());
+    }
+    内容_->setFocus();
+}
+
+Form_添加便签::~Form_添加便签() = default;
+
+void Form_添加便签::Form_Load() {
+    if (!伴随对象_) {
+        伴随对象_ = std::make_unique<Class_添加便签>();
+    }
+    伴随对象_->初始化界面(*透明度_);
+}
+
+void Form_添加便签::设置内容背景颜色(std::int32_t 颜色) {
+    QPalette 调色板 = 内容_->palette();
+    调色板.setColor(QPalette::Base, platform::controls::转为颜色(颜色));
+    内容_->setPalette(调色板);
+}
+
+void Form_添加便签::设置内容字体颜色(std::int32_t 颜色) {
+    QPalette 调色板 = 内容_->palette();
+    调色板.setColor(QPalette::Text, platform::controls::转为颜色(颜色));
+    内容_->setPalette(调色板);
+}
+
+void Form_添加便签::Form_Resize() {
+    if (isMinimized()) {
+        return;
+    }
+    const 内容框尺寸 尺寸 = 计算内容框尺寸(static_cast<float>(像素转缇(width())),
+                                           static_cast<float>(像素转缇(height())));
+    内容_->setGeometry(缇转像素(内容框左), 缇转像素(内容框上), 缇转像素(尺寸.宽),
+                       缇转像素(尺寸.高));
+}
+
+void Form_添加便签::resizeEvent(QResizeEvent* 事件) {
+    QWidget::resizeEvent(事件);
+    Form_Resize();
+}
+
+void Form_添加便签::changeEvent(QEvent* 事件) {
+    QWidget::changeEvent(事件);
+    // A window restored from its minimised state lays its controls out again.
+    if (事件->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+bool Form_添加便签::提示(QMessageBox::Icon 图标, const QString& 文字) {
+    QPointer<QWidget> 自身(this);
+    auto* 消息框 = new QMessageBox(图标, 应用程序标题(), 文字, QMessageBox::Ok, this);
+    消息框->setAttribute(Qt::WA_DeleteOnClose);
+    消息框->exec();
+    return !自身.isNull();
+}
+
+Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
+    const QString 内容 = 编辑框文字(*内容_);
+    if (内容.isEmpty()) {
+        return 提示(QMessageBox::Information, QStringLiteral("未填写任何内容！"))
+                   ? 写入结果::内容为空
+                   : 写入结果::窗口已关闭;
+    }
+    if (!可完整保存(内容)) {
+        return 提示(QMessageBox::Warning,
+                    QStringLiteral("便签内容中有无法原样保存的字符（例如空字符），便签没有保存。\n"
+                                   "请删除这些字符后再保存。"))
+                   ? 写入结果::未写入
+                   : 写入结果::窗口已关闭;
+    }
+    const store::便签值 值{内容, 背景颜色_->颜色(), 字体颜色_->颜色(),
+                           透明度_->currentIndex() * 10};
+    const QDateTime 此刻 = store::现在();
+    const QString 语句 =
+        新建 ? store::新建便签语句(值, 此刻) : store::修改便签语句(值, 此刻, 便签编号);
+    try {
+        自定义变量::全局数据库().数据库_添加_语句(语句);
+    } catch (const dao::Error& 错误) {
+        return 提示(
+                   QMessageBox::Critical,
+                   QStringLiteral("便签没有保存：数据库拒绝了这次写入。输入的内容仍在编辑框中。\n\n"
+                                  "数据库的提示：%1")
+                       .arg(错误.Description()))
+                   ? 写入结果::未写入
+                   : 写入结果::窗口已关闭;
+    }
+    宿主_.编辑_刷新列表_Click();
+    宿主_.刷新便签();
+    return 写入结果::已写入;
+}
+
+bool Form_添加便签::保存便签() {
+    if (便签编号 != 0) {
+        const 写入结果 结果 = 写入(false);
+        return 结果 == 写入结果::已写入 || 结果 == 写入结果::内容为空;
+    }
+    return 写入(true) == 写入结果::已写入;
+}
+
+void Form_添加便签::更新便签() {
+    写入(false);
+}
+
+void Form_添加便签::PushButton_保存并关闭_Click() {
+    if (!保存便签()) {
+        return;
+    }
+    // Turning the last row's mark off and on again closes and reopens its desktop window;
+    // for a note just added that first puts it on the desktop.
+    const int 行数 = 宿主_.列表行数();
+    if (行数 >= 1) {
+        宿主_.设置行勾选(行数, false);
+        const int 末行 = 宿主_.列表行数();
+        if (末行 >= 1) {
+            宿主_.设置行勾选(末行, true);
+        }
+    }
+    卸载();
+}
+
+void Form_添加便签::PushButton_保存且继续添加_Click() {
+    if (!保存便签()) {
+        return;
+    }
+    内容_->clear();
+}

@@ -2,36 +2,101 @@
 
 #include "platform/forms/forms.h"
 
+#include <QMessageBox>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
 class QPlainTextEdit;
+class QPushButton;
+class Class_添加便签;
 namespace platform::controls {
 class ColorPicker;
 }
 
 // What the editor asks of the main window after each save.
 class 编辑器宿主 {
-public:
+  public:
     virtual ~编辑器宿主() = default;
-    virtual void 编辑_刷新列表_Click() = 0;      // reload the note list
-    virtual void 刷新便签() = 0;                 // refresh the open note windows
-    virtual int 列表行数() const = 0;            // rows of the note list
+    virtual void 编辑_刷新列表_Click() = 0;          // reload the note list
+    virtual void 刷新便签() = 0;                     // refresh the open note windows
+    virtual int 列表行数() const = 0;                // rows of the note list
     virtual void 设置行勾选(int 行, bool 勾选) = 0;  // row counted from 1; raises the check change
 };
+
+// The content box's size in twips for a client area in twips; never negative.
+struct 内容框尺寸 {
+    float 宽;
+    float 高;
+};
+内容框尺寸 计算内容框尺寸(float 客户区宽, float 客户区高);
+
+// Whether the database keeps a note text exactly as typed: it cannot hold a NUL character
+// (the statement would end there) nor a broken UTF-16 surrogate.
+bool 可完整保存(const QString& 内容);
 
 // Form_添加便签: writes a new note (便签编号 0) or changes an existing one.
 // Heap-allocate it; it deletes itself when unloaded.
 class Form_添加便签 : public QWidget, public platform::Form {
-public:
+  public:
     explicit Form_添加便签(编辑器宿主& 宿主);
+    ~Form_添加便签() override;
 
     std::int32_t 便签编号 = 0;
 
-    QPlainTextEdit* FlatEdit_内容() const;
-    platform::controls::ColorPicker* ColorPicker_背景颜色() const;
-    platform::controls::ColorPicker* ColorPicker_字体颜色() const;
+    QPlainTextEdit* FlatEdit_内容() const { return 内容_; }
+    platform::controls::ColorPicker* ColorPicker_背景颜色() const { return 背景颜色_; }
+    platform::controls::ColorPicker* ColorPicker_字体颜色() const { return 字体颜色_; }
     void 设置内容背景颜色(std::int32_t 颜色);
     void 设置内容字体颜色(std::int32_t 颜色);
+
+    QPushButton* PushButton_保存并关闭() const { return 保存并关闭_; }
+    QPushButton* PushButton_保存且继续添加() const { return 保存且继续添加_; }
+    QCheckBox* CheckBox_高级选项() const { return 高级选项_; }
+    QGroupBox* GroupBox_高级选项() const { return 高级选项组_; }
+    QCheckBox* CheckBox_桌面显示() const { return 桌面显示_; }
+    QCheckBox* CheckBox_窗口置顶() const { return 窗口置顶_; }
+    QLabel* Label1() const { return Label1_; }
+    QComboBox* ComboBox_便签透明度() const { return 透明度_; }
+
+    // Saves the note; true when the buttons are to go on. In edit mode an empty text writes
+    // nothing and still goes on; a write the database refused never goes on.
+    bool 保存便签();
+    void 更新便签();
+
+    void PushButton_保存并关闭_Click();
+    void PushButton_保存且继续添加_Click();
+    void Form_Resize();
+
+  protected:
+    void resizeEvent(QResizeEvent* 事件) override;
+    void changeEvent(QEvent* 事件) override;
+
+  private:
+    enum class 写入结果 { 已写入, 内容为空, 未写入, 窗口已关闭 };
+
+    void Form_Load();
+    写入结果 写入(bool 新建);
+    // Shows a message; false when the editor was closed while the message was open.
+    bool 提示(QMessageBox::Icon 图标, const QString& 文字);
+
+    编辑器宿主& 宿主_;
+    std::unique_ptr<Class_添加便签> 伴随对象_;
+
+    QPushButton* 保存并关闭_;
+    QPushButton* 保存且继续添加_;
+    platform::controls::ColorPicker* 字体颜色_;
+    platform::controls::ColorPicker* 背景颜色_;
+    QCheckBox* 高级选项_;
+    QPlainTextEdit* 内容_;
+    QGroupBox* 高级选项组_;
+    QCheckBox* 桌面显示_;
+    QCheckBox* 窗口置顶_;
+    QLabel* Label1_;
+    QComboBox* 透明度_;
 };

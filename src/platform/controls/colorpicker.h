@@ -9,7 +9,7 @@ namespace platform::controls {
 
 // A colour chooser a user knows: a button that shows its colour and opens a colour dialog.
 class ColorPicker : public QPushButton {
-public:
+  public:
     explicit ColorPicker(const QString& 标题, QWidget* 父 = nullptr);
 
     // The selected colour as a stored value (0x00BBGGRR).
@@ -19,7 +19,7 @@ public:
     // Called when the user has chosen a colour (not when the code sets one).
     std::function<void(std::int32_t)> 已选颜色;
 
-private:
+  private:
     std::int32_t 颜色_ = 0;
 };
 
