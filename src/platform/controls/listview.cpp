@@ -1,0 +1,383 @@
+#include "platform/controls/listview.h"
+
+#include "platform/forms/twips.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace platform::controls {
+
+namespace {
+
+struct 行数据 {
+    Qt::CheckState 勾选 = Qt::Unchecked;
+    std::vector<QString> 文字;  // [0] the row text, [1..] the sub-items; missing ones are empty
+};
+
+Qt::CheckState 勾选状态(bool 勾选) {
+    return 勾选 ? Qt::Checked : Qt::Unchecked;
+}
+
+// Qt's item delegate toggles a check box on every release of the left button over it. A double
+// click delivers two releases (press, release, press, double click, release), so it would
+// toggle the mark twice. The release that ends a double click is swallowed here: a double
+// click on a check box toggles it once, like a single click.
+class 勾选委托 : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool editorEvent(QEvent* 事件, QAbstractItemModel* 模型, const QStyleOptionViewItem& 选项,
+                     const QModelIndex& 索引) override {
+        switch (事件->type()) {
+            case QEvent::MouseButtonPress:
+                吞掉释放_ = false;
+                break;
+            case QEvent::MouseButtonDblClick:
+                吞掉释放_ = static_cast<QMouseEvent*>(事件)->button() == Qt::LeftButton;
+                break;
+            case QEvent::MouseButtonRelease:
+                if (std::exchange(吞掉释放_, false)) {
+                    return static_cast<QMouseEvent*>(事件)->button() == Qt::LeftButton;
+                }
+                break;
+            default:
+                break;
+        }
+        return QStyledItemDelegate::editorEvent(事件, 模型, 选项, 索引);
+    }
+
+  private:
+    bool 吞掉释放_ = false;
+};
+
+}  // namespace
+
+// The rows as plain structs; the model only tells the view what changed. Rows come and go at
+// once. Cells written through the list's own methods (写文字, 写勾选) are told to the view in one
+// notice when the event loop next runs: a fill writes tens of thousands of cells, and the view
+// repaints only from the event loop anyway. The list checks marks written that way itself.
+class 列表模型 : public QAbstractTableModel {
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    std::vector<QString> 列标题;
+    std::vector<行数据> 行;
+
+    int rowCount(const QModelIndex& 父 = {}) const override {
+        return 父.isValid() ? 0 : static_cast<int>(行.size());
+    }
+    int columnCount(const QModelIndex& 父 = {}) const override {
+        return 父.isValid() ? 0 : static_cast<int>(列标题.size());
+    }
+
+    QString 文字(int r, int c) const {
+        const auto& 文字表 = 行[static_cast<std::size_t>(r)].文字;
+        return static_cast<std::size_t>(c) < 文字表.size() ? 文字表[static_cast<std::size_t>(c)]
+                                                           : QString();
+    }
+
+    QVariant data(const QModelIndex& 索引, int 角色) const override {
+        if (!索引.isValid() || 索引.row() >= rowCount()) {
+            return {};
+        }
+        switch (角色) {
+            case Qt::DisplayRole:
+            case Qt::EditRole:
+                return 文字(索引.row(), 索引.column());
+            case Qt::CheckStateRole:
+                if (索引.column() == 0) {
+                    return static_cast<int>(行[static_cast<std::size_t>(索引.row())].勾选);
+                }
+                return {};
+            default:
+                return {};
+        }
+    }
+
+    bool setData(const QModelIndex& 索引, const QVariant& 值, int 角色) override {
+        if (!索引.isValid() || 索引.row() >= rowCount()) {
+            return false;
+        }
+        auto& 该行 = 行[static_cast<std::size_t>(索引.row())];
+        if (角色 == Qt::CheckStateRole && 索引.column() == 0) {
+            const auto 新状态 = 勾选状态(值.toInt() != Qt::Unchecked);
+            if (该行.勾选 != 新状态) {
+                该行.勾选 = 新状态;
+                emit dataChanged(索引, 索引, {Qt::CheckStateRole});
+            }
+            return true;
+        }
+        if (角色 == Qt::EditRole || 角色 == Qt::DisplayRole) {
+            const auto c = static_cast<std::size_t>(索引.column());
+            if (该行.文字.size() <= c) {
+                该行.文字.resize(c + 1);
+            }
+            该行.文字[c] = 值.toString();
+            emit dataChanged(索引, 索引, {Qt::DisplayRole, Qt::EditRole});
+            return true;
+        }
+        return false;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& 索引) const override {
+        if (!索引.isValid()) {
+            return Qt::NoItemFlags;
+        }
+        Qt::ItemFlags 标志 = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+        if (索引.column() == 0) {
+            标志 |= Qt::ItemIsUserCheckable;
+        }
+        return 标志;
+    }
+
+    QVariant headerData(int 节, Qt::Orientation 方向, int 角色) const override {
+        if (方向 == Qt::Horizontal && 角色 == Qt::DisplayRole && 节 >= 0 && 节 < columnCount()) {
+            return 列标题[static_cast<std::size_t>(节)];
+        }
+        return QAbstractTableModel::headerData(节, 方向, 角色);
+    }
+
+    void 添加列(const QString& 标题) {
+        const int 列 = columnCount();
+        beginInsertColumns({}, 列, 列);
+        列标题.push_back(标题);
+        endInsertColumns();
+    }
+
+    int 添加行(const QString& 文字内容) {
+        const int r = rowCount();
+        beginInsertRows({}, r, r);
+        行.push_back({Qt::Unchecked, {文字内容}});
+        endInsertRows();
+        return r;
+    }
+
+    void 删除行(int r) {
+        beginRemoveRows({}, r, r);
+        行.erase(行.begin() + r);
+        if (改动首_ >= 0) {
+            改动首_ = std::min(改动首_, r);  // the changed rows below moved up by one
+        }
+        endRemoveRows();
+    }
+
+    void 清除() {
+        beginResetModel();
+        行.clear();
+        改动首_ = 改动末_ = -1;
+        endResetModel();
+    }
+
+    void 写勾选(int r, bool 勾选) {
+        行[static_cast<std::size_t>(r)].勾选 = 勾选状态(勾选);
+        记下改动(r);
+    }
+
+    void 写文字(int r, int c, const QString& 文字内容) {
+        auto& 文字表 = 行[static_cast<std::size_t>(r)].文字;
+        if (文字表.size() <= static_cast<std::size_t>(c)) {
+            文字表.resize(static_cast<std::size_t>(c) + 1);
+        }
+        文字表[static_cast<std::size_t>(c)] = 文字内容;
+        记下改动(r);
+    }
+
+  private:
+    void 记下改动(int r) {
+        if (改动首_ < 0) {
+            改动首_ = 改动末_ = r;
+            QMetaObject::invokeMethod(
+                this, [this] { 通知改动(); }, Qt::QueuedConnection);
+            return;
+        }
+        改动首_ = std::min(改动首_, r);
+        改动末_ = std::max(改动末_, r);
+    }
+
+    void 通知改动() {
+        const int 首 = 改动首_;
+        const int 末 = std::min(改动末_, rowCount() - 1);
+        改动首_ = 改动末_ = -1;
+        if (首 >= 0 && 首 <= 末 && columnCount() > 0) {
+            emit dataChanged(index(首, 0), index(末, columnCount() - 1));
+        }
+    }
+
+    int 改动首_ = -1;  // rows written since the view was last told, or -1
+    int 改动末_ = -1;
+};
+
+ListView::ListView(QWidget* 父) : QTreeView(父), 模型_(new 列表模型(this)) {
+    setModel(模型_);
+    setItemDelegate(new 勾选委托(this));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setStretchLastSection(false);
+    header()->setMinimumSectionSize(0);
+    header()->setSectionsMovable(false);
+
+    connect(模型_, &QAbstractItemModel::dataChanged, this, &ListView::数据已改变);
+    connect(模型_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int 首, int 末) {
+                for (int r = 首; r <= 末; ++r) {
+                    已见勾选_.insert(已见勾选_.begin() + r,
+                                     模型_->行[static_cast<std::size_t>(r)].勾选 == Qt::Checked);
+                }
+            });
+    connect(模型_, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int 首, int 末) {
+                已见勾选_.erase(已见勾选_.begin() + 首, 已见勾选_.begin() + 末 + 1);
+            });
+    connect(模型_, &QAbstractItemModel::modelReset, this, &ListView::同步已见勾选);
+}
+
+ListView::~ListView() = default;
+
+void ListView::同步已见勾选() {
+    已见勾选_.assign(模型_->行.size(), false);
+    for (std::size_t r = 0; r < 模型_->行.size(); ++r) {
+        已见勾选_[r] = 模型_->行[r].勾选 == Qt::Checked;
+    }
+}
+
+void ListView::数据已改变(const QModelIndex& 左上, const QModelIndex& 右下,
+                          const QList<int>& 角色) {
+    if (左上.column() > 0 || (!角色.isEmpty() && !角色.contains(Qt::CheckStateRole))) {
+        return;
+    }
+    核对勾选(左上.row(), 右下.row());
+}
+
+void ListView::核对勾选(int 首, int 末) {
+    // The handler may change the list (a mark cleared, a row removed), so every step looks
+    // again at the rows as they are now.
+    for (int r = 首; r <= 末; ++r) {
+        const auto 位置 = static_cast<std::size_t>(r);
+        if (位置 >= 模型_->行.size() || 位置 >= 已见勾选_.size()) {
+            break;
+        }
+        const bool 现在 = 模型_->行[位置].勾选 == Qt::Checked;
+        if (已见勾选_[位置] != 现在) {
+            已见勾选_[位置] = 现在;
+            if (勾选已改变) {
+                勾选已改变(r + 1);
+            }
+        }
+    }
+}
+
+int ListView::模型行(int 行) const {
+    if (行 < 1 || 行 > 行数()) {
+        throw std::out_of_range("ListView: no row " + std::to_string(行));
+    }
+    return 行 - 1;
+}
+
+void ListView::添加列(const QString& 标题, int 宽度缇) {
+    模型_->添加列(标题);
+    header()->resizeSection(列数() - 1, 缇转像素(宽度缇));
+}
+
+int ListView::列数() const {
+    return 模型_->columnCount();
+}
+
+int ListView::行数() const {
+    return 模型_->rowCount();
+}
+
+int ListView::添加行(const QString& 文字) {
+    return 模型_->添加行(文字) + 1;
+}
+
+void ListView::清除行() {
+    模型_->清除();
+}
+
+void ListView::删除行(int 行) {
+    const int r = 模型行(行);
+    const bool 曾选中 = 选中行() == 行;
+    模型_->删除行(r);
+    // Qt moves the selection to a neighbour of a removed selected row; the list leaves no row
+    // selected instead, so a second delete never takes a row the user did not pick.
+    if (曾选中) {
+        selectionModel()->clearSelection();
+    }
+}
+
+bool ListView::勾选(int 行) const {
+    return 模型_->行[static_cast<std::size_t>(模型行(行))].勾选 == Qt::Checked;
+}
+
+void ListView::设置勾选(int 行, bool 勾选) {
+    const int r = 模型行(行);
+    模型_->写勾选(r, 勾选);
+    核对勾选(r, r);
+}
+
+QString ListView::子项(int 行, int 列) const {
+    const int r = 模型行(行);
+    if (列 < 0 || 列 >= std::max(1, 列数())) {
+        throw std::out_of_range("ListView: no column " + std::to_string(列));
+    }
+    return 模型_->文字(r, 列);
+}
+
+void ListView::设置子项(int 行, int 列, const QString& 文字) {
+    const int r = 模型行(行);
+    if (列 < 0 || 列 >= std::max(1, 列数())) {
+        throw std::out_of_range("ListView: no column " + std::to_string(列));
+    }
+    模型_->写文字(r, 列, 文字);
+}
+
+int ListView::选中行() const {
+    const QModelIndexList 选中 = selectionModel()->selectedRows(0);
+    return 选中.isEmpty() ? 0 : 选中.first().row() + 1;
+}
+
+void ListView::选中(int 行) {
+    if (行 == 0) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex 索引 = 模型_->index(模型行(行), 0);
+    selectionModel()->setCurrentIndex(
+        索引, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::keyPressEvent(QKeyEvent* 事件) {
+    const bool 空格 = 事件->key() == Qt::Key_Space || 事件->key() == Qt::Key_Select;
+    if (空格 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+        const int 行 = currentIndex().row() + 1;
+        设置勾选(行, !勾选(行));
+        事件->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(事件);
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent* 事件) {
+    const Qt::MouseButton 按键 = 事件->button();
+    const QPoint 全局位置 = 事件->globalPosition().toPoint();
+    QTreeView::mouseReleaseEvent(事件);
+    if (鼠标按键) {
+        鼠标按键(按键, 全局位置);
+    }
+}
+
+}  // namespace platform::controls

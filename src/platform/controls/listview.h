@@ -5,15 +5,21 @@
 #include <QTreeView>
 
 #include <functional>
+#include <vector>
 
 namespace platform::controls {
+
+class 列表模型;
 
 // The note list: report view with a check box in front of each row. Rows are counted from 1;
 // column 0 holds the row text and the check box, columns 1 and up are the row's sub-items.
 // 勾选已改变 is raised exactly when a row's mark really changes, whether the user or the code
 // changed it, and never for text, selection or other changes.
+//
+// A row or column outside the list is a caller's error: every method that takes one throws
+// std::out_of_range for it (选中 also takes 0, which clears the selection).
 class ListView : public QTreeView {
-public:
+  public:
     explicit ListView(QWidget* 父 = nullptr);
     ~ListView() override;
 
@@ -34,7 +40,23 @@ public:
     void 选中(int 行);
 
     std::function<void(int 行)> 勾选已改变;
+    // Raised when a mouse button is released over the list (the right button opens the list's
+    // popup menu on release, after the view has handled the click).
     std::function<void(Qt::MouseButton 按键, QPoint 全局位置)> 鼠标按键;
+
+  protected:
+    void keyPressEvent(QKeyEvent* 事件) override;
+    void mouseReleaseEvent(QMouseEvent* 事件) override;
+
+  private:
+    void 数据已改变(const QModelIndex& 左上, const QModelIndex& 右下, const QList<int>& 角色);
+    void 同步已见勾选();
+    void 核对勾选(int 首, int 末);  // raises 勾选已改变 for each row whose mark changed (0-based)
+    int 模型行(int 行) const;       // 0-based row of a 1-based one; throws when out of range
+
+    列表模型* 模型_;
+    // The mark of each row as last seen by the view; a change is raised only against it.
+    std::vector<bool> 已见勾选_;
 };
 
 }  // namespace platform::controls

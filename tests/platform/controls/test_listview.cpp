@@ -1,0 +1,323 @@
+#include "platform/controls/listview.h"
+
+#include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QtTest>
+
+#include <stdexcept>
+#include <vector>
+
+using platform::controls::ListView;
+
+namespace {
+
+// A list with the note list's columns and three rows "a", "b", "c" in column 2.
+void 填充(ListView& 列表, int 行数 = 3) {
+    列表.添加列(QStringLiteral("显示"), 540);
+    列表.添加列(QStringLiteral("编号"), 1);
+    列表.添加列(QStringLiteral("内容"), 4000);
+    for (int i = 0; i < 行数; ++i) {
+        const int 行 = 列表.添加行(QString());
+        列表.设置子项(行, 1, QString::number(行 * 10));
+        列表.设置子项(行, 2, QString(QChar(u'a' + i)));
+    }
+}
+
+// The centre of row 行's check box, in viewport coordinates.
+QPoint 勾选框中心(ListView& 列表, int 行) {
+    const QModelIndex 索引 = 列表.model()->index(行 - 1, 0);
+    QStyleOptionViewItem 选项;
+    选项.initFrom(列表.viewport());
+    选项.rect = 列表.visualRect(索引);
+    选项.features |= QStyleOptionViewItem::HasCheckIndicator;
+    选项.checkState = Qt::Unchecked;
+    const QRect 框 =
+        列表.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &选项, &列表);
+    return 框.center();
+}
+
+}  // namespace
+
+class TestListView : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void columnsTakeTwipsAndTheIdColumnStaysNarrow() {
+        ListView 列表;
+        填充(列表, 0);
+        QCOMPARE(列表.列数(), 3);
+        QCOMPARE(列表.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("内容"));
+        QCOMPARE(列表.header()->sectionSize(0), 36);   // 540 twips
+        QCOMPARE(列表.header()->sectionSize(1), 0);    // 1 twip: practically invisible
+        QCOMPARE(列表.header()->sectionSize(2), 267);  // 4000 twips, rounded
+        列表.resize(600, 300);
+        列表.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        // Neither the header's minimum size nor stretching widens the columns.
+        QCOMPARE(列表.header()->sectionSize(1), 0);
+        QCOMPARE(列表.header()->sectionSize(2), 267);
+        QVERIFY(!列表.isHeaderHidden());
+    }
+
+    void rowsCountFromOneAndKeepTheirTexts() {
+        ListView 列表;
+        填充(列表);
+        QCOMPARE(列表.行数(), 3);
+        QCOMPARE(列表.添加行(QStringLiteral("行文字")), 4);
+        QCOMPARE(列表.子项(4, 0), QStringLiteral("行文字"));
+        QCOMPARE(列表.子项(4, 2), QString());  // never set
+        QCOMPARE(列表.子项(1, 1), QStringLiteral("10"));
+        QCOMPARE(列表.子项(3, 2), QStringLiteral("c"));
+        QCOMPARE(列表.model()->index(2, 2).data().toString(), QStringLiteral("c"));
+
+        const QString 长文字 = QStringLiteral("第一行\n第二行\n") + QString(5000, QChar(u'长'));
+        列表.设置子项(2, 2, 长文字);
+        QCOMPARE(列表.子项(2, 2), 长文字);
+
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, 列表.子项(0, 1));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, 列表.子项(5, 1));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, 列表.子项(1, 3));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, 列表.设置勾选(5, true));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, 列表.删除行(0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, 列表.选中(5));
+    }
+
+    void deleteAndClearKeepRowsAndMarksInStep() {
+        ListView 列表;
+        填充(列表, 4);
+        列表.设置勾选(3, true);
+        列表.删除行(2);
+        QCOMPARE(列表.行数(), 3);
+        QCOMPARE(列表.子项(1, 2), QStringLiteral("a"));
+        QCOMPARE(列表.子项(2, 2), QStringLiteral("c"));
+        QCOMPARE(列表.子项(3, 2), QStringLiteral("d"));
+        QVERIFY(!列表.勾选(1));
+        QVERIFY(列表.勾选(2));  // "c" kept its mark when it moved up
+        QVERIFY(!列表.勾选(3));
+
+        std::vector<int> 变化;
+        列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
+        列表.设置勾选(2, true);  // already set where it now lives
+        QVERIFY(变化.empty());
+        列表.设置勾选(3, true);
+        QCOMPARE(变化, std::vector<int>{3});
+
+        列表.清除行();
+        QCOMPARE(列表.行数(), 0);
+        QCOMPARE(列表.列数(), 3);
+        QCOMPARE(列表.选中行(), 0);
+        QCOMPARE(列表.添加行(QString()), 1);
+        QVERIFY(!列表.勾选(1));
+        列表.设置勾选(1, true);
+        QCOMPARE(变化, (std::vector<int>{3, 1}));
+    }
+
+    void selectionIsOneRowAndZeroMeansNone() {
+        ListView 列表;
+        填充(列表);
+        QCOMPARE(列表.选中行(), 0);
+        列表.选中(2);
+        QCOMPARE(列表.选中行(), 2);
+        列表.选中(3);
+        QCOMPARE(列表.选中行(), 3);
+        QCOMPARE(列表.selectionModel()->selectedRows().size(), 1);
+        列表.删除行(3);
+        QCOMPARE(列表.选中行(), 0);
+        列表.选中(1);
+        列表.选中(0);
+        QCOMPARE(列表.选中行(), 0);
+    }
+
+    void codeRaisesOnlyRealMarkChanges() {
+        ListView 列表;
+        填充(列表);
+        std::vector<int> 变化;
+        列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
+
+        列表.设置勾选(2, true);
+        QCOMPARE(变化, std::vector<int>{2});
+        列表.设置勾选(2, true);  // same state: nothing
+        列表.设置勾选(1, false);
+        QCOMPARE(变化, std::vector<int>{2});
+
+        列表.设置子项(2, 2, QStringLiteral("新文字"));  // text: nothing
+        列表.设置子项(2, 0, QStringLiteral("行"));
+        列表.选中(2);  // selection: nothing
+        列表.选中(0);
+        列表.model()->setData(列表.model()->index(0, 1), QStringLiteral("x"));
+        QCOMPARE(变化, std::vector<int>{2});
+
+        // Another value that means "checked" is the same state.
+        列表.model()->setData(列表.model()->index(1, 0), Qt::PartiallyChecked, Qt::CheckStateRole);
+        QCOMPARE(变化, std::vector<int>{2});
+        QVERIFY(列表.勾选(2));
+
+        列表.设置勾选(2, false);
+        QCOMPARE(变化, (std::vector<int>{2, 2}));
+        QVERIFY(!列表.勾选(2));
+
+        // A model-wide change notice without a real change raises nothing.
+        emit 列表.model()->dataChanged(列表.model()->index(0, 0), 列表.model()->index(2, 4));
+        QCOMPARE(变化, (std::vector<int>{2, 2}));
+    }
+
+    void theViewHearsOfEveryWrittenCell() {
+        ListView 列表;
+        填充(列表);
+        QSignalSpy 改动(列表.model(), &QAbstractItemModel::dataChanged);
+        列表.设置子项(2, 2, QStringLiteral("新"));
+        列表.设置勾选(3, true);
+        QCOMPARE(列表.model()->index(1, 2).data().toString(), QStringLiteral("新"));
+        QCOMPARE(列表.model()->index(2, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QTRY_VERIFY(!改动.isEmpty());
+        int 首 = 3, 末 = -1;
+        for (const auto& 参数 : 改动) {
+            首 = std::min(首, 参数.at(0).toModelIndex().row());
+            末 = std::max(末, 参数.at(1).toModelIndex().row());
+            QCOMPARE(参数.at(0).toModelIndex().column(), 0);
+            QCOMPARE(参数.at(1).toModelIndex().column(), 列表.列数() - 1);
+        }
+        QVERIFY(首 <= 1 && 末 >= 2);
+    }
+
+    void aHandlerMayChangeTheListWhileItIsRaised() {
+        ListView 列表;
+        填充(列表);
+        std::vector<int> 变化;
+        列表.勾选已改变 = [&](int 行) {
+            变化.push_back(行);
+            if (行 == 1) {
+                列表.设置勾选(3, true);  // nested change, raised on its own
+            }
+            if (行 == 2 && !列表.勾选(2)) {
+                列表.删除行(2);
+            }
+        };
+        列表.设置勾选(1, true);
+        QCOMPARE(变化, (std::vector<int>{1, 3}));
+        列表.设置勾选(2, true);
+        列表.设置勾选(2, false);  // removed by the handler
+        QCOMPARE(变化, (std::vector<int>{1, 3, 2, 2}));
+        QCOMPARE(列表.行数(), 2);
+        QVERIFY(列表.勾选(2));  // the former row 3
+        列表.设置勾选(2, true);
+        QCOMPARE(变化.size(), std::size_t{4});
+    }
+
+    void userClickAndSpaceToggleTheMark() {
+        ListView 列表;
+        填充(列表);
+        列表.resize(600, 300);
+        列表.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        std::vector<int> 变化;
+        列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
+
+        QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 勾选框中心(列表, 2));
+        QVERIFY(列表.勾选(2));
+        QCOMPARE(变化, std::vector<int>{2});
+
+        // A click on the text selects the row and leaves the mark alone.
+        const QRect 文字格 = 列表.visualRect(列表.model()->index(0, 2));
+        QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 文字格.center());
+        QCOMPARE(列表.选中行(), 1);
+        QCOMPARE(变化, std::vector<int>{2});
+
+        // Space toggles the current row's mark, wherever in the row the focus is.
+        QTest::keyClick(&列表, Qt::Key_Space);
+        QVERIFY(列表.勾选(1));
+        QCOMPARE(变化, (std::vector<int>{2, 1}));
+        QTest::keyClick(&列表, Qt::Key_Space);
+        QVERIFY(!列表.勾选(1));
+        QCOMPARE(变化, (std::vector<int>{2, 1, 1}));
+
+        QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 勾选框中心(列表, 2));
+        QVERIFY(!列表.勾选(2));
+        QCOMPARE(变化, (std::vector<int>{2, 1, 1, 2}));
+    }
+
+    void aDoubleClickOnTheBoxTogglesOnce() {
+        ListView 列表;
+        填充(列表);
+        列表.resize(600, 300);
+        列表.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        std::vector<int> 变化;
+        列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
+
+        // As the window system delivers it: press, release, press, release in quick succession.
+        QWindow* 窗口 = 列表.window()->windowHandle();
+        const QPoint 位置 = 列表.viewport()->mapTo(&列表, 勾选框中心(列表, 1));
+        QTest::mouseDClick(窗口, Qt::LeftButton, {}, 位置);
+        QVERIFY(列表.勾选(1));
+        QCOMPARE(变化, std::vector<int>{1});
+
+        // The same with the double click delivered in place of the second press.
+        const QPoint 框 = 勾选框中心(列表, 3);
+        QTest::mousePress(列表.viewport(), Qt::LeftButton, {}, 框);
+        QTest::mouseRelease(列表.viewport(), Qt::LeftButton, {}, 框);
+        QTest::mouseDClick(列表.viewport(), Qt::LeftButton, {}, 框);
+        QTest::mouseRelease(列表.viewport(), Qt::LeftButton, {}, 框);
+        QVERIFY(列表.勾选(3));
+        QCOMPARE(变化, (std::vector<int>{1, 3}));
+
+        // The next single click still toggles.
+        QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 框);
+        QVERIFY(!列表.勾选(3));
+        QCOMPARE(变化, (std::vector<int>{1, 3, 3}));
+    }
+
+    void mouseButtonIsRaisedOnRelease() {
+        ListView 列表;
+        填充(列表);
+        列表.resize(600, 300);
+        列表.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        std::vector<std::pair<Qt::MouseButton, QPoint>> 按键;
+        列表.鼠标按键 = [&](Qt::MouseButton 键, QPoint 位置) { 按键.emplace_back(键, 位置); };
+
+        const QPoint 位置(100, 5);
+        QTest::mousePress(列表.viewport(), Qt::RightButton, {}, 位置);
+        QVERIFY(按键.empty());
+        QTest::mouseRelease(列表.viewport(), Qt::RightButton, {}, 位置);
+        QCOMPARE(按键.size(), std::size_t{1});
+        QCOMPARE(按键[0].first, Qt::RightButton);
+        QCOMPARE(按键[0].second, 列表.viewport()->mapToGlobal(位置));
+
+        QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 位置);
+        QCOMPARE(按键.size(), std::size_t{2});
+        QCOMPARE(按键[1].first, Qt::LeftButton);
+    }
+
+    void tenThousandRowsFill() {
+        ListView 列表;
+        列表.添加列(QStringLiteral("显示"), 540);
+        列表.添加列(QStringLiteral("编号"), 1);
+        列表.添加列(QStringLiteral("内容"), 4000);
+        列表.添加列(QStringLiteral("创建时间"), 2000);
+        列表.添加列(QStringLiteral("修改时间"), 2000);
+        列表.show();
+        int 变化 = 0;
+        列表.勾选已改变 = [&](int) { ++变化; };
+        QElapsedTimer 计时;
+        计时.start();
+        for (int i = 1; i <= 10000; ++i) {
+            const int 行 = 列表.添加行(QString());
+            列表.设置勾选(行, i % 2 == 0);
+            for (int 列 = 1; 列 <= 4; ++列) {
+                列表.设置子项(行, 列, QString::number(i * 10 + 列));
+            }
+        }
+        qInfo("10000 rows filled in %lld ms", static_cast<long long>(计时.elapsed()));
+        QCOMPARE(列表.行数(), 10000);
+        QCOMPARE(变化, 5000);
+        QVERIFY(列表.勾选(10000));
+        QVERIFY(!列表.勾选(9999));
+        QCOMPARE(列表.子项(9999, 3), QStringLiteral("99993"));
+    }
+};
+
+QTEST_MAIN(TestListView)
+#include "test_listview.moc"
