@@ -1,0 +1,15 @@
+# cmake -DMANIFEST=<install_manifest.txt> -P Uninstall.cmake: removes the files an install wrote.
+if(NOT EXISTS "${MANIFEST}")
+    message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (install first).")
+endif()
+file(STRINGS "${MANIFEST}" files)
+foreach(file IN LISTS files)
+    get_filename_component(name "${file}" NAME)
+    if(name STREQUAL "Quillet.mdb")
+        continue()  # the user's notes are never removed
+    endif()
+    if(EXISTS "${file}" OR IS_SYMLINK "${file}")
+        message(STATUS "Removing ${file}")
+        file(REMOVE "${file}")
+    endif()
+endforeach()
