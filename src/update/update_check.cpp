@@ -36,7 +36,7 @@ void 升级检查::开始(const QUrl& 列表地址, QWidget* 父窗口, 完成�
     网络_ = new QNetworkAccessManager(this);
     QNetworkRequest 请求(列表地址);
     请求.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                      QNetworkRequest::UserVerifiedRedirectPolicy);
+                      QNetworkRequest::NoLessSafeRedirectPolicy);
     请求.setMaximumRedirectsAllowed(设置_.最多重定向);
     请求.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     请求.setHeader(QNetworkRequest::UserAgentHeader,
@@ -48,6 +48,9 @@ void 升级检查::开始(const QUrl& 列表地址, QWidget* 父窗口, 完成�
     connect(应答_, &QNetworkReply::metaDataChanged, this, &升级检查::收到头部);
     connect(应答_, &QNetworkReply::readyRead, this, &升级检查::收到数据);
     connect(应答_, &QNetworkReply::finished, this, &升级检查::传输结束);
+    // The policy above already follows only http/https redirects that never drop from https to
+    // http, at most 最多重定向 of them; both rules are checked again here so that they hold
+    // whatever the network stack does.
     connect(应答_, &QNetworkReply::redirected, this, [this](const QUrl& 目标) {
         const QUrl 来源 = 应答_->url();
         const QUrl 新地址 = 来源.resolved(目标);
@@ -57,7 +60,10 @@ void 升级检查::开始(const QUrl& 列表地址, QWidget* 父窗口, 完成�
             中止(结果::重定向被拒);
             return;
         }
-        emit 应答_->redirectAllowed();
+        if (++重定向次数_ > 设置_.最多重定向) {
+            中止(结果::网络错误);
+            return;
+        }
     });
 
     期限_ = new QTimer(this);

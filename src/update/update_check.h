@@ -69,6 +69,7 @@ class 升级检查 final : public QObject {
     QPointer<QWidget> 父窗口_;
     完成回调 回调_;
     QByteArray 内容_;
+    int 重定向次数_ = 0;
     bool 已开始_ = false;
     bool 已结束_ = false;
     bool 有中止原因_ = false;
