@@ -1,6 +1,28 @@
+#include "main_window/main_form.h"
+#include "main_window/quit_signal.h"
+
 #include <QApplication>
+#include <QIcon>
+#include <QPointer>
 
 int main(int argc, char** argv) {
     QApplication 程序(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillet-4862"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+    // The program lives in the tray: closing its windows never ends it, the exit command does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    退出信号::安装();
+
+    主窗体启动选项 选项;
+    选项.参数 = QApplication::arguments().mid(1);
+    QPointer<Form_Main> 主窗口 = new Form_Main(选项);
+    if (const int 状态 = 主窗口->Form_Load(); 状态 != 0) {
+        return 状态;
+    }
+    const int 结果 = QApplication::exec();
+    // Windows closed by the exit sequence are deleted here, before the application object goes.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete 主窗口.data();
+    return 结果;
 }

@@ -1,0 +1,662 @@
+#include "main_window/main_form.h"
+
+#include "main_window/autostart.h"
+#include "main_window/layout.h"
+#include "main_window/main_controller.h"
+#include "main_window/menu_style.h"
+#include "platform/controls/colorpicker.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/webpane.h"
+#include "platform/dao/dao.h"
+#include "platform/forms/twips.h"
+#include "platform/shell/shell.h"
+#include "services/about_dialog.h"
+#include "services/site.h"
+#include "services/update_bridge.h"
+#include "store/globals.h"
+#include "store/statements.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+using platform::缇转像素;
+
+constexpr int 设计宽度缇 = 9480;
+constexpr int 设计高度缇 = 7140;
+
+// Runs a command from an event of the window system: nothing may escape into Qt's own code.
+template <class 动作类型>
+void 保护执行(动作类型&& 动作) {
+    try {
+        动作();
+    } catch (const dao::Error& 错误) {
+        QMessageBox::critical(nullptr, 应用程序标题(), 错误.Description());
+    } catch (const std::exception& 错误) {
+        QMessageBox::critical(nullptr, 应用程序标题(), QString::fromLocal8Bit(错误.what()));
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+Form_Main::Form_Main(主窗体启动选项 选项)
+    : QMainWindow(nullptr), platform::Form(this), 选项_(std::move(选项)) {
+    setObjectName(QStringLiteral("Form_Main"));
+    setWindowTitle(应用程序标题());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+    QFont 字体(QStringLiteral("Tahoma"));
+    字体.setPointSizeF(8.25);
+    setFont(字体);
+
+    托盘可用 = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    升级检查 = [](std::int32_t 句柄, const QByteArray& 地址) { 自定义方法::DoUpdate(句柄, 地址); };
+
+    创建控件();
+    创建菜单();
+
+    // The design's client area, centred on the screen.
+    客户区_->resize(缇转像素(设计宽度缇), 缇转像素(设计高度缇));
+    resize(缇转像素(设计宽度缇), 缇转像素(设计高度缇) + menuBar()->sizeHint().height());
+    if (QScreen* 屏幕 = screen()) {
+        const QRect 可用 = 屏幕->availableGeometry();
+        move(可用.center() - QPoint(width() / 2, height() / 2));
+    }
+    Form_Resize();
+
+    qApp->installEventFilter(this);
+}
+
+Form_Main::~Form_Main() {
+    if (ListView_Quillet) {
+        ListView_Quillet->勾选已改变 = nullptr;
+        ListView_Quillet->鼠标按键 = nullptr;
+    }
+}
+
+void Form_Main::创建控件() {
+    客户区_ = new QWidget(this);
+    客户区_->setObjectName(QStringLiteral("客户区"));
+    setCentralWidget(客户区_);
+    客户区_->installEventFilter(this);
+
+    WebBrowser_广告 = new platform::controls::WebPane(客户区_);
+    WebBrowser_广告->setObjectName(QStringLiteral("WebBrowser_广告"));
+    WebBrowser_广告->设置占位文字(QStringLiteral("Quillet 桌面便签"));
+
+    TabControl_Main = new QTabWidget(客户区_);
+    TabControl_Main->setObjectName(QStringLiteral("TabControl_Main"));
+    auto* 页 = new QWidget;
+    页->setObjectName(QStringLiteral("TabControl_Main_页0"));
+    TabControl_Main->addTab(页, QStringLiteral("Quillet"));
+
+    // The list sits on the tab control at its own position, above the tab's page.
+    ListView_Quillet = new platform::controls::ListView(TabControl_Main);
+    ListView_Quillet->setObjectName(QStringLiteral("ListView_Quillet"));
+    ListView_Quillet->raise();
+    ListView_Quillet->勾选已改变 = [this](int 行) { ListView_Quillet_ItemCheck(行); };
+    ListView_Quillet->鼠标按键 = [this](Qt::MouseButton 按键, QPoint 位置) {
+        ListView_Quillet_MouseButton(按键, 位置);
+    };
+
+    WebBrowser_广告->setGeometry(0, 0, 缇转像素(9465), 缇转像素(1005));
+    TabControl_Main->setGeometry(缇转像素(30), 缇转像素(1050), 缇转像素(9435), 缇转像素(6075));
+    ListView_Quillet->setGeometry(缇转像素(30), 缇转像素(330), 缇转像素(9345), 缇转像素(5685));
+    setTabOrder(TabControl_Main, ListView_Quillet);
+    setTabOrder(ListView_Quillet, WebBrowser_广告);
+
+    Timer_自动升级 = new QTimer(this);
+    Timer_自动升级->setObjectName(QStringLiteral("Timer_自动升级"));
+    Timer_自动升级->setInterval(2000);
+    // One tick only, even if the update library were to wait inside its call.
+    Timer_自动升级->setSingleShot(true);
+    QObject::connect(Timer_自动升级, &QTimer::timeout, this,
+                     [this] { 保护执行([this] { Timer_自动升级_Timer(); }); });
+
+    TrayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/quillet.svg")), this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    TrayIcon->setToolTip(QStringLiteral("Quillet"));
+    QObject::connect(TrayIcon, &QSystemTrayIcon::activated, this,
+                     [this](QSystemTrayIcon::ActivationReason 原因) {
+                         switch (原因) {
+                             case QSystemTrayIcon::Trigger:
+                             case QSystemTrayIcon::DoubleClick:
+                                 TrayIcon_Activate();
+                                 break;
+                             case QSystemTrayIcon::Context:
+                                 保护执行([this] { TrayIcon_MouseButton(Qt::RightButton); });
+                                 break;
+                             default:
+                                 break;
+                         }
+                     });
+}
+
+QAction* Form_Main::添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,
+                           void (Form_Main::*处理)(), const QKeySequence& 快捷键) {
+    QAction* 项 = 菜单->addAction(标题);
+    项->setObjectName(名称);
+    if (!快捷键.isEmpty()) {
+        项->setShortcut(快捷键);
+        项->setShortcutContext(Qt::WindowShortcut);
+    }
+    if (处理) {
+        QObject::connect(项, &QAction::triggered, this,
+                         [this, 处理] { 保护执行([this, 处理] { (this->*处理)(); }); });
+    }
+    return 项;
+}
+
+QAction* Form_Main::添加分隔符(QMenu* 菜单, const QString& 名称) {
+    QAction* 项 = 菜单->addSeparator();
+    项->setObjectName(名称);
+    return 项;
+}
+
+void Form_Main::创建菜单() {
+    QMenuBar* 菜单栏 = menuBar();
+    auto 新菜单 = [this](const QString& 名称, const QString& 标题, QWidget* 父) {
+        auto* 菜单 = new QMenu(标题, 父);
+        菜单->setObjectName(名称);
+        菜单->menuAction()->setObjectName(名称);
+        return 菜单;
+    };
+
+    文件 = 新菜单(QStringLiteral("文件"), QStringLiteral("文件[&F]"), 菜单栏);
+    添加项(文件, QStringLiteral("文件_新建"), QStringLiteral("新建便签[&N]"),
+           &Form_Main::文件_新建_Click, QKeySequence(Qt::CTRL | Qt::Key_N));
+    添加分隔符(文件, QStringLiteral("文件_分隔符0"));
+    添加项(文件, QStringLiteral("文件_退出"), QStringLiteral("退出程序[&X]"),
+           &Form_Main::文件_退出_Click);
+
+    编辑 = 新菜单(QStringLiteral("编辑"), QStringLiteral("编辑[&E]"), 菜单栏);
+    编辑_全选 = 添加项(编辑, QStringLiteral("编辑_全选"), QStringLiteral("全选便签[&A]"), nullptr,
+                       QKeySequence(Qt::CTRL | Qt::Key_A));
+    编辑_全选->setVisible(false);
+    添加项(编辑, QStringLiteral("编辑_删除"), QStringLiteral("删除便签[&D]"),
+           &Form_Main::编辑_删除_Click, QKeySequence(Qt::Key_Delete));
+    添加项(编辑, QStringLiteral("编辑_修改"), QStringLiteral("修改便签[&E]"),
+           &Form_Main::编辑_修改_Click, QKeySequence(Qt::CTRL | Qt::Key_E));
+    添加分隔符(编辑, QStringLiteral("编辑_分隔符0"));
+    添加项(编辑, QStringLiteral("编辑_刷新列表"), QStringLiteral("刷新列表[&F]"),
+           &Form_Main::编辑_刷新列表_Click, QKeySequence(Qt::Key_F5));
+
+    工具 = 新菜单(QStringLiteral("工具"), QStringLiteral("工具[&T]"), 菜单栏);
+    工具_开机启动 = 添加项(工具, QStringLiteral("工具_开机启动"),
+                           QStringLiteral("开机自动启动程序[&R]"), &Form_Main::工具_开机启动_Click);
+    工具_开机启动->setCheckable(true);
+    工具_桌面菜单 =
+        添加项(工具, QStringLiteral("工具_桌面菜单"), QStringLiteral("添加桌面菜单便签[&D]"));
+    工具_桌面菜单->setCheckable(true);
+    工具_桌面菜单->setChecked(true);
+    工具_桌面菜单->setVisible(false);
+
+    帮助 = 新菜单(QStringLiteral("帮助"), QStringLiteral("帮助[&H]"), 菜单栏);
+    添加项(帮助, QStringLiteral("帮助_关于"), QStringLiteral("关于[&A]"),
+           &Form_Main::帮助_关于_Click);
+
+    for (QMenu* 菜单 : {文件, 编辑, 工具, 帮助}) {
+        菜单栏->addMenu(菜单);
+    }
+
+    // The popup-only menus never enter the menu bar.
+    托盘菜单 = 新菜单(QStringLiteral("托盘菜单"), QStringLiteral("托盘菜单"), this);
+    添加项(托盘菜单, QStringLiteral("托盘菜单_新建"), QStringLiteral("新建便签[&N]"),
+           &Form_Main::托盘菜单_新建_Click);
+    添加项(托盘菜单, QStringLiteral("托盘菜单_显示窗口"), QStringLiteral("显示窗口[&W]"),
+           &Form_Main::托盘菜单_显示窗口_Click);
+    添加分隔符(托盘菜单, QStringLiteral("托盘菜单_分隔符0"));
+    添加项(托盘菜单, QStringLiteral("托盘菜单_全部隐藏"), QStringLiteral("全部隐藏[&H]"),
+           &Form_Main::托盘菜单_全部隐藏_Click);
+    添加项(托盘菜单, QStringLiteral("托盘菜单_全部显示"), QStringLiteral("全部显示[&S]"),
+           &Form_Main::托盘菜单_全部显示_Click);
+    添加分隔符(托盘菜单, QStringLiteral("托盘菜单_分隔符1"));
+    添加项(托盘菜单, QStringLiteral("托盘菜单_退出程序"), QStringLiteral("退出程序[&X]"),
+           &Form_Main::托盘菜单_退出程序_Click);
+
+    列表菜单 = 新菜单(QStringLiteral("列表菜单"), QStringLiteral("列表菜单"), this);
+    添加项(列表菜单, QStringLiteral("列表菜单_新建"), QStringLiteral("新建便签[&N]"),
+           &Form_Main::列表菜单_新建_Click);
+    添加分隔符(列表菜单, QStringLiteral("列表菜单_分隔符0"));
+    添加项(列表菜单, QStringLiteral("列表菜单_全部隐藏"), QStringLiteral("全部隐藏[&H]"),
+           &Form_Main::列表菜单_全部隐藏_Click);
+    添加项(列表菜单, QStringLiteral("列表菜单_全部显示"), QStringLiteral("全部显示[&S]"),
+           &Form_Main::列表菜单_全部显示_Click);
+    添加分隔符(列表菜单, QStringLiteral("列表菜单_分隔符1"));
+    添加项(列表菜单, QStringLiteral("列表菜单_删除"), QStringLiteral("删除便签[&D]"),
+           &Form_Main::列表菜单_删除_Click);
+    添加项(列表菜单, QStringLiteral("列表菜单_修改"), QStringLiteral("修改便签[&E]"),
+           &Form_Main::列表菜单_修改_Click);
+    添加分隔符(列表菜单, QStringLiteral("列表菜单_分隔符2"));
+    添加项(列表菜单, QStringLiteral("列表菜单_刷新列表"), QStringLiteral("刷新列表[&F]"),
+           &Form_Main::列表菜单_刷新列表_Click);
+
+    便签菜单 = 新菜单(QStringLiteral("便签菜单"), QStringLiteral("便签菜单"), this);
+    添加项(便签菜单, QStringLiteral("便签菜单_修改"), QStringLiteral("修改便签[&E]"),
+           &Form_Main::便签菜单_修改_Click);
+    添加项(便签菜单, QStringLiteral("便签菜单_删除"), QStringLiteral("删除便签[&D]"),
+           &Form_Main::便签菜单_删除_Click);
+    添加项(便签菜单, QStringLiteral("便签菜单_关闭窗口"), QStringLiteral("关闭窗口[&C]"),
+           &Form_Main::便签菜单_关闭窗口_Click);
+
+    // Menu look: the bar carries the sheet to its menus; the popups get it themselves.
+    const 菜单样式设置& 样式 = 主菜单样式();
+    const QString 样式表 = 生成菜单样式表(样式);
+    菜单栏->setStyleSheet(样式表);
+    for (QMenu* 菜单 : {托盘菜单, 列表菜单, 便签菜单}) {
+        菜单->setStyleSheet(样式表);
+    }
+    应用项目图像(样式, {文件, 编辑, 工具, 帮助, 托盘菜单, 列表菜单, 便签菜单});
+}
+
+QAction* Form_Main::菜单项(const QString& 名称) const {
+    for (QMenu* 菜单 : {文件, 编辑, 工具, 帮助, 托盘菜单, 列表菜单, 便签菜单}) {
+        for (QAction* 项 : 菜单->actions()) {
+            if (项->objectName() == 名称) {
+                return 项;
+            }
+        }
+    }
+    return nullptr;
+}
+
+Class_主窗体& Form_Main::主窗体对象() {
+    if (!主窗体对象_) {
+        主窗体对象_ = std::make_unique<Class_主窗体>(*ListView_Quillet, *this);
+    }
+    return *主窗体对象_;
+}
+
+int Form_Main::Form_Load() {
+    const QString 目录 =
+        选项_.程序目录.isEmpty() ? QCoreApplication::applicationDirPath() : 选项_.程序目录;
+    const QString 路径 = 自定义变量::数据库路径(目录);
+    bool 已打开 = false;
+    QString 错误文字;
+    try {
+        QDir::setCurrent(目录);
+        if (选项_.程序目录.isEmpty()) {
+            自定义变量::初始化数据库();
+        } else {
+            自定义变量::全局数据库().打开数据库(路径, QString());
+        }
+        已打开 = true;
+        WebBrowser_广告->导航(站点::广告页地址());
+        主窗体对象().初始化界面(*ListView_Quillet);
+        主窗体对象().初始化便签显示(*ListView_Quillet);
+        开机启动勾选_ = 开机启动::已登记();
+        工具_开机启动->setChecked(开机启动勾选_);
+    } catch (const dao::Error& 错误) {
+        错误文字 = QStringLiteral("错误 %1：%2").arg(错误.Number()).arg(错误.Description());
+    } catch (const std::exception& 错误) {
+        错误文字 = QString::fromLocal8Bit(错误.what());
+    }
+    if (!错误文字.isNull()) {
+        const QString 说明 = 已打开 ? QStringLiteral("无法读取便签数据库，程序将退出。")
+                                    : QStringLiteral("无法打开便签数据库，程序将退出。");
+        QMessageBox 消息(QMessageBox::Critical, 应用程序标题(),
+                         说明 + QStringLiteral("\n\n") + 错误文字 +
+                             QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径),
+                         QMessageBox::Ok);
+        消息.exec();
+        return 1;
+    }
+
+    TrayIcon->show();
+    if (选项_.参数 == QStringList{QStringLiteral("mini")}) {
+        // Hidden in the tray; without a tray the window waits minimised instead.
+        if (!托盘可用()) {
+            showMinimized();
+        }
+    } else {
+        show();
+    }
+    Timer_自动升级->start();
+    return 0;
+}
+
+void Form_Main::Form_Resize() {
+    if (isMinimized()) {
+        return;
+    }
+    const float W = static_cast<float>(platform::像素转缇(客户区_->width()));
+    const float H = static_cast<float>(platform::像素转缇(客户区_->height()));
+    const auto 标签 = 主窗体布局::标签尺寸(W, H);
+    TabControl_Main->resize(缇转像素(标签.宽), TabControl_Main->height());
+    TabControl_Main->resize(TabControl_Main->width(), 缇转像素(标签.高));
+    // The list follows the tab control's size as the control took it.
+    const 主窗体布局::尺寸 回读{static_cast<float>(platform::像素转缇(TabControl_Main->width())),
+                                static_cast<float>(platform::像素转缇(TabControl_Main->height()))};
+    const auto 列表 = 主窗体布局::列表尺寸(回读);
+    ListView_Quillet->resize(缇转像素(列表.宽), 缇转像素(列表.高));
+    WebBrowser_广告->resize(缇转像素(主窗体布局::广告宽(W)), WebBrowser_广告->height());
+}
+
+void Form_Main::changeEvent(QEvent* 事件) {
+    QMainWindow::changeEvent(事件);
+    if (事件->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+bool Form_Main::eventFilter(QObject* 对象, QEvent* 事件) {
+    switch (事件->type()) {
+        case QEvent::Resize:
+            if (对象 == 客户区_) {
+                Form_Resize();
+            }
+            break;
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress: {
+            // Ctrl+A belongs to the hidden item 编辑_全选, which does nothing: no control of
+            // this window may act on it either.
+            auto* 键 = static_cast<QKeyEvent*>(事件);
+            auto* 部件 = qobject_cast<QWidget*>(对象);
+            if (键->key() == Qt::Key_A &&
+                (键->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier && 部件 &&
+                部件->window() == this) {
+                事件->accept();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Quit:
+            // The session ends or the process was asked to stop: end as the exit command does,
+            // without its question. A window that refuses to close must not keep it alive.
+            if (对象 == qApp && !退出标志_) {
+                结束程序();
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(对象, 事件);
+}
+
+void Form_Main::closeEvent(QCloseEvent* 事件) {
+    if (!退出标志_) {
+        事件->ignore();
+        if (正在退出_ || 托盘可用()) {
+            hide();
+        } else {
+            // Nothing would bring a hidden window back without a tray.
+            showMinimized();
+        }
+        return;
+    }
+    事件->accept();
+    TrayIcon->hide();
+    try {
+        自定义变量::全局数据库().关闭数据库();
+    } catch (...) {
+    }
+}
+
+QWidget* Form_Main::消息框父窗口() {
+    return isVisible() && !isMinimized() ? this : nullptr;
+}
+
+void Form_Main::文件_退出_Click() {
+    QMessageBox 问题(QMessageBox::Question, QStringLiteral("确定退出"),
+                     QStringLiteral("退出本程序后Quillet将不再显示，是否确定？"),
+                     QMessageBox::Yes | QMessageBox::No, 消息框父窗口());
+    问题.setDefaultButton(QMessageBox::Yes);
+    if (问题.exec() != QMessageBox::Yes) {
+        return;
+    }
+    结束程序();
+}
+
+void Form_Main::结束程序() {
+    正在退出_ = true;
+    for (const auto& 条目 : platform::Forms::快照()) {
+        if (!条目.存在()) {
+            continue;
+        }
+        try {
+            条目.窗体->卸载();
+        } catch (...) {
+        }
+    }
+    退出标志_ = true;
+    try {
+        close();
+    } catch (...) {
+    }
+    // Qt 6 lets a refused close cancel quit(); the loop is ended explicitly.
+    QCoreApplication::exit(0);
+}
+
+void Form_Main::文件_新建_Click() {
+    auto* 编辑器 = new Form_添加便签(*this);
+    编辑器->show();
+}
+
+void Form_Main::提示未选中() {
+    QMessageBox::critical(消息框父窗口(), 应用程序标题(), QStringLiteral("未选中任何便签！"));
+}
+
+void Form_Main::编辑_删除_Click() {
+    auto& 列表 = *ListView_Quillet;
+    if (列表.行数() == 0) {
+        return;
+    }
+    const int 行 = 列表.选中行();
+    if (行 == 0) {
+        提示未选中();
+        return;
+    }
+    try {
+        自定义变量::全局数据库().数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
+        列表.设置勾选(行, false);
+        列表.删除行(行);
+    } catch (...) {
+        // The steps done stay done; the command ends quietly.
+    }
+}
+
+void Form_Main::编辑_修改_Click() {
+    auto& 列表 = *ListView_Quillet;
+    if (列表.行数() == 0) {
+        return;
+    }
+    const int 行 = 列表.选中行();
+    if (行 == 0) {
+        提示未选中();
+        return;
+    }
+    Form_添加便签* 编辑器 = nullptr;
+    try {
+        编辑器 = new Form_添加便签(*this);
+        const QString 编号文字 = 列表.子项(行, 1);
+        bool 是数 = false;
+        编辑器->便签编号 = 编号文字.trimmed().toInt(&是数);
+        if (!是数) {
+            throw dao::Error(13, QStringLiteral("Type mismatch"));
+        }
+        编辑器->FlatEdit_内容()->setPlainText(列表.子项(行, 2));
+        const dao::Recordset 记录 =
+            自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号文字));
+        const std::int32_t 背景 = 记录.Fields(QStringLiteral("BackColor")).ToInt32();
+        编辑器->设置内容背景颜色(背景);
+        编辑器->ColorPicker_背景颜色()->设置颜色(背景);
+        const std::int32_t 字色 = 记录.Fields(QStringLiteral("FontColor")).ToInt32();
+        编辑器->设置内容字体颜色(字色);
+        编辑器->ColorPicker_字体颜色()->设置颜色(字色);
+        编辑器->show();
+    } catch (...) {
+        // An editor that was never shown must not linger unseen.
+        delete 编辑器;
+    }
+}
+
+void Form_Main::编辑_刷新列表_Click() {
+    ListView_Quillet->清除行();
+    dao::Recordset 记录 = 主窗体对象().获取数据();
+    主窗体对象().刷新数据(*ListView_Quillet, 记录);
+}
+
+void Form_Main::工具_开机启动_Click() {
+    // The mark flips whatever the registry did; a click on the item has already toggled the
+    // action itself, so the state before the click is kept here.
+    开机启动勾选_ = 开机启动::切换(开机启动勾选_);
+    工具_开机启动->setChecked(开机启动勾选_);
+}
+
+void Form_Main::帮助_关于_Click() {
+    关于::显示();
+}
+
+void Form_Main::托盘菜单_新建_Click() {
+    文件_新建_Click();
+}
+
+void Form_Main::托盘菜单_显示窗口_Click() {
+    TrayIcon_Activate();
+}
+
+void Form_Main::托盘菜单_全部隐藏_Click() {
+    const int 行数 = ListView_Quillet->行数();
+    for (int 行 = 1; 行 <= 行数; ++行) {
+        ListView_Quillet->设置勾选(行, false);
+    }
+}
+
+void Form_Main::托盘菜单_全部显示_Click() {
+    const int 行数 = ListView_Quillet->行数();
+    for (int 行 = 1; 行 <= 行数; ++行) {
+        ListView_Quillet->设置勾选(行, true);
+    }
+}
+
+void Form_Main::托盘菜单_退出程序_Click() {
+    文件_退出_Click();
+}
+
+void Form_Main::列表菜单_新建_Click() {
+    文件_新建_Click();
+}
+
+void Form_Main::列表菜单_全部隐藏_Click() {
+    托盘菜单_全部隐藏_Click();
+}
+
+void Form_Main::列表菜单_全部显示_Click() {
+    托盘菜单_全部显示_Click();
+}
+
+void Form_Main::列表菜单_删除_Click() {
+    编辑_删除_Click();
+}
+
+void Form_Main::列表菜单_修改_Click() {
+    编辑_修改_Click();
+}
+
+void Form_Main::列表菜单_刷新列表_Click() {
+    编辑_刷新列表_Click();
+}
+
+int Form_Main::当前便签行() const {
+    const int 行数 = ListView_Quillet->行数();
+    for (int 行 = 1; 行 <= 行数; ++行) {
+        bool 是数 = false;
+        const qlonglong 编号 = ListView_Quillet->子项(行, 1).trimmed().toLongLong(&是数);
+        if (是数 && 编号 == 当前便签编号) {
+            return 行;
+        }
+    }
+    return 0;
+}
+
+void Form_Main::便签菜单_关闭窗口_Click() {
+    if (const int 行 = 当前便签行()) {
+        ListView_Quillet->设置勾选(行, false);
+    }
+}
+
+void Form_Main::便签菜单_删除_Click() {
+    if (const int 行 = 当前便签行()) {
+        ListView_Quillet->选中(行);
+        编辑_删除_Click();
+    }
+}
+
+void Form_Main::便签菜单_修改_Click() {
+    if (const int 行 = 当前便签行()) {
+        ListView_Quillet->选中(行);
+        编辑_修改_Click();
+    }
+}
+
+void Form_Main::ListView_Quillet_ItemCheck(int 行) {
+    // Raised from inside the list control: nothing may escape back into it.
+    保护执行([this, 行] { 主窗体对象().便签显示(*ListView_Quillet, 行); });
+}
+
+void Form_Main::ListView_Quillet_MouseButton(Qt::MouseButton 按键, QPoint) {
+    if (按键 == Qt::RightButton) {
+        列表菜单->exec(QCursor::pos());
+    }
+}
+
+void Form_Main::TrayIcon_Activate() {
+    try {
+        show();
+        raise();
+        activateWindow();
+    } catch (...) {
+    }
+}
+
+void Form_Main::TrayIcon_MouseButton(Qt::MouseButton 按键) {
+    if (按键 == Qt::RightButton) {
+        托盘菜单->exec(QCursor::pos());
+    }
+}
+
+void Form_Main::Timer_自动升级_Timer() {
+    if (升级检查) {
+        升级检查(static_cast<std::int32_t>(winId()),
+                 platform::shell::到本地代码页(站点::升级列表地址()));
+    }
+    Timer_自动升级->stop();
+}
+
+void Form_Main::设置当前便签编号(std::int32_t 编号) {
+    当前便签编号 = 编号;
+}
+
+void Form_Main::弹出便签菜单(QWidget*) {
+    便签菜单->exec(QCursor::pos());
+}
+
+void Form_Main::刷新便签() {
+    主窗体对象().刷新便签();
+}
+
+int Form_Main::列表行数() const {
+    return ListView_Quillet->行数();
+}
+
+void Form_Main::设置行勾选(int 行, bool 勾选) {
+    ListView_Quillet->设置勾选(行, 勾选);
+}

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "desktop_note/note_window.h"
+#include "editor/editor_dialog.h"
+#include "platform/forms/forms.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTimer;
+class Class_主窗体;
+namespace platform::controls {
+class ListView;
+class WebPane;
+}  // namespace platform::controls
+
+// How the main window starts: where the program lives and what it was started with.
+struct 主窗体启动选项 {
+    // The program's folder; empty for the folder of the running executable. The note database
+    // is the file Quillet.mdb in it.
+    QString 程序目录;
+    // The command-line arguments after the program's name.
+    QStringList 参数;
+};
+
+// Form_Main: the program's main window. It lists the notes, owns the menus, the tray icon and
+// the update timer, and stays loaded until the exit command: closing it only hides it.
+// Heap-allocate it; it deletes itself when it really closes.
+class Form_Main : public QMainWindow,
+                  public platform::Form,
+                  public 便签菜单宿主,
+                  public 编辑器宿主 {
+  public:
+    explicit Form_Main(主窗体启动选项 选项 = {});
+    ~Form_Main() override;
+
+    // Brings up the program: database, list, note windows, check marks, then shows the window
+    // (or not, for "mini"). Returns 0 when the program runs; otherwise the user has been told
+    // why it cannot start and the result is the status to end with.
+    int Form_Load();
+
+    // The controls.
+    platform::controls::WebPane* WebBrowser_广告 = nullptr;
+    QTabWidget* TabControl_Main = nullptr;
+    platform::controls::ListView* ListView_Quillet = nullptr;
+    QTimer* Timer_自动升级 = nullptr;
+    QSystemTrayIcon* TrayIcon = nullptr;
+
+    // The menus: four in the menu bar, three opened only as popups.
+    QMenu* 文件 = nullptr;
+    QMenu* 编辑 = nullptr;
+    QMenu* 工具 = nullptr;
+    QMenu* 帮助 = nullptr;
+    QMenu* 托盘菜单 = nullptr;
+    QMenu* 列表菜单 = nullptr;
+    QMenu* 便签菜单 = nullptr;
+    QAction* 编辑_全选 = nullptr;
+    QAction* 工具_开机启动 = nullptr;
+    QAction* 工具_桌面菜单 = nullptr;
+
+    // A menu item (or separator) by its name, such as "文件_新建"; nullptr for none.
+    QAction* 菜单项(const QString& 名称) const;
+
+    // The list controller, created on first use.
+    Class_主窗体& 主窗体对象();
+    // The note whose desktop window last opened 便签菜单.
+    std::int32_t 当前便签编号 = 0;
+
+    bool 退出标志() const { return 退出标志_; }
+
+    // Whether a notification area is there to hold the tray icon; looked at each time the
+    // window is closed. Replaceable, so both cases can be exercised anywhere.
+    std::function<bool()> 托盘可用;
+    // The update check handed to the update library; by default 自定义方法::DoUpdate.
+    std::function<void(std::int32_t 窗口句柄, const QByteArray& 地址)> 升级检查;
+
+    // Commands of the menus.
+    void 文件_新建_Click();
+    void 文件_退出_Click();
+    void 编辑_删除_Click();
+    void 编辑_修改_Click();
+    void 编辑_刷新列表_Click() override;
+    void 工具_开机启动_Click();
+    void 帮助_关于_Click();
+    void 托盘菜单_新建_Click();
+    void 托盘菜单_显示窗口_Click();
+    void 托盘菜单_全部隐藏_Click();
+    void 托盘菜单_全部显示_Click();
+    void 托盘菜单_退出程序_Click();
+    void 列表菜单_新建_Click();
+    void 列表菜单_全部隐藏_Click();
+    void 列表菜单_全部显示_Click();
+    void 列表菜单_删除_Click();
+    void 列表菜单_修改_Click();
+    void 列表菜单_刷新列表_Click();
+    void 便签菜单_修改_Click();
+    void 便签菜单_删除_Click();
+    void 便签菜单_关闭窗口_Click();
+
+    // Notifications of the list, the tray icon and the timer.
+    void ListView_Quillet_ItemCheck(int 行);
+    void ListView_Quillet_MouseButton(Qt::MouseButton 按键, QPoint 全局位置);
+    void TrayIcon_Activate();
+    void TrayIcon_MouseButton(Qt::MouseButton 按键);
+    void Timer_自动升级_Timer();
+    void Form_Resize();
+
+    // Ends the program without a question: every window closes in load order, then the main
+    // window and the database, then the event loop. The exit command runs it after a Yes.
+    void 结束程序();
+
+    // 便签菜单宿主
+    void 设置当前便签编号(std::int32_t 编号) override;
+    void 弹出便签菜单(QWidget* 窗口) override;
+
+    // 编辑器宿主 (编辑_刷新列表_Click above)
+    void 刷新便签() override;
+    int 列表行数() const override;
+    void 设置行勾选(int 行, bool 勾选) override;
+
+  protected:
+    void closeEvent(QCloseEvent* 事件) override;
+    void changeEvent(QEvent* 事件) override;
+    bool eventFilter(QObject* 对象, QEvent* 事件) override;
+
+  private:
+    void 创建控件();
+    void 创建菜单();
+    QAction* 添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,
+                    void (Form_Main::*处理)() = nullptr, const QKeySequence& 快捷键 = {});
+    QAction* 添加分隔符(QMenu* 菜单, const QString& 名称);
+    void 提示未选中();
+    // Finds the row of 当前便签编号; 0 when no row holds it.
+    int 当前便签行() const;
+    QWidget* 消息框父窗口();
+
+    主窗体启动选项 选项_;
+    std::unique_ptr<Class_主窗体> 主窗体对象_;
+    QWidget* 客户区_ = nullptr;
+    bool 退出标志_ = false;
+    bool 正在退出_ = false;
+    bool 开机启动勾选_ = false;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+// Lets a request from outside to stop the process (SIGTERM, SIGINT, SIGHUP on Unix) end the
+// program in order: the request is turned into QCoreApplication::quit() on the event loop,
+// where the main window ends the program as its exit command does, without a question.
+namespace 退出信号 {
+
+// Installs the handlers; call once, after the application object exists. Returns whether
+// they are in place (always false where the platform has no such signals).
+bool 安装();
+
+}  // namespace 退出信号
