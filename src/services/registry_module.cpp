@@ -22,8 +22,8 @@ QString 到首个空字符(const QString& 文字) {
 QString 展开环境变量(const QString& 源文字) {
     const QByteArray 源 = 到本地代码页(源文字);
     QByteArray 目标(源文字.size() + 256, '\0');
-    std::uint32_t 需要 =
-        reg::ExpandEnvironment(源.constData(), 目标.data(), static_cast<std::uint32_t>(目标.size()));
+    std::uint32_t 需要 = reg::ExpandEnvironment(源.constData(), 目标.data(),
+                                                static_cast<std::uint32_t>(目标.size()));
     if (需要 > static_cast<std::uint32_t>(目标.size())) {
         // The expansion is longer than the first guess: ask again with the size it needs, so a
         // long value (a search path, say) is never cut off or read from an unfilled buffer.
@@ -39,8 +39,8 @@ QString 展开环境变量(const QString& 源文字) {
 
 }  // namespace
 
-bool 读取注册表值(std::uint32_t 根键, const QString& 子键, const QString& 值名, std::int32_t& 值类型,
-                  QString& 值文字) {
+bool 读取注册表值(std::uint32_t 根键, const QString& 子键, const QString& 值名,
+                  std::int32_t& 值类型, QString& 值文字) {
     const QByteArray 子键字节 = 到本地代码页(子键);
     const QByteArray 值名字节 = 到本地代码页(值名);
     reg::Key 键 = 0;
@@ -113,10 +113,9 @@ bool 写入注册表值(std::uint32_t 根键, const QString& 子键, const QStri
     if (reg::CreateKey(根键, 子键字节.constData(), &键) != reg::Success) {
         return false;
     }
-    const bool 结果 =
-        reg::SetValueEx(键, 值名字节.constData(), static_cast<std::uint32_t>(值类型),
-                        reinterpret_cast<const unsigned char*>(数据.constData()),
-                        static_cast<std::uint32_t>(数据.size())) == reg::Success;
+    const bool 结果 = reg::SetValueEx(键, 值名字节.constData(), static_cast<std::uint32_t>(值类型),
+                                      reinterpret_cast<const unsigned char*>(数据.constData()),
+                                      static_cast<std::uint32_t>(数据.size())) == reg::Success;
     reg::CloseKey(键);
     return 结果;
 }

@@ -29,7 +29,9 @@ const QString kTypeKey = QStringLiteral("X-Quillet-Value-Type");
 const QString kCommandKey = QStringLiteral("X-Quillet-Command");
 const QString kSuffix = QStringLiteral(".desktop");
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
 
 // Characters that make the Desktop Entry rules require a quoted argument, plus a few that are
 // quoted for safety (percent, equals, control characters).
@@ -47,7 +49,9 @@ bool needsQuoting(const QString& argument) {
 }
 
 // The field codes a launcher replaces; with no files or addresses to pass they expand to nothing.
-bool isFieldCode(QChar c) { return QStringLiteral("fFuUickdDnNvm").contains(c); }
+bool isFieldCode(QChar c) {
+    return QStringLiteral("fFuUickdDnNvm").contains(c);
+}
 
 // Keys of the [Desktop Entry] group, values still escaped. Locale variants (Name[de]) are skipped.
 struct ParsedFile {
@@ -104,7 +108,9 @@ ParsedFile parseFile(const QString& path) {
     return parsed;
 }
 
-bool isOurs(const ParsedFile& parsed) { return parsed.readable && parsed.get(kTypeKey).has_value(); }
+bool isOurs(const ParsedFile& parsed) {
+    return parsed.readable && parsed.get(kTypeKey).has_value();
+}
 
 // The entry file for a value name: an exact match first, then one that differs only in case.
 // `ours` tells whether the file found is one of the program's entries.
@@ -145,7 +151,9 @@ std::optional<Found> find(const QString& valueName) {
 
 }  // namespace
 
-QString directory() { return configHome() + QStringLiteral("/autostart"); }
+QString directory() {
+    return configHome() + QStringLiteral("/autostart");
+}
 
 bool canHold(const QString& valueName) {
     return !valueName.isEmpty() && !valueName.contains(u'/') && !valueName.contains(QChar(0)) &&
@@ -161,9 +169,8 @@ QStringList commandArguments(const QString& command) {
         const QString tail = command.mid(last + 1);
         if (last > 0 && !tail.isEmpty() && isBlank(tail.front()) && !tail.trimmed().isEmpty()) {
             QStringList result{command.mid(1, last - 1)};
-            for (const QString& word :
-                 tail.split(QRegularExpression(QStringLiteral("[ \\t\\r\\n]+")),
-                            Qt::SkipEmptyParts)) {
+            for (const QString& word : tail.split(
+                     QRegularExpression(QStringLiteral("[ \\t\\r\\n]+")), Qt::SkipEmptyParts)) {
                 result.append(word);
             }
             return result;

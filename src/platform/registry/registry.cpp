@@ -40,9 +40,9 @@ Status QueryValueEx(Key key, const char* valueName, std::uint32_t* type, unsigne
                     std::uint32_t* size) {
     DWORD t = type != nullptr ? *type : 0;
     DWORD s = size != nullptr ? *size : 0;
-    const LONG status = RegQueryValueExA(toHkey(key), valueName, nullptr,
-                                         type != nullptr ? &t : nullptr, data,
-                                         size != nullptr ? &s : nullptr);
+    const LONG status =
+        RegQueryValueExA(toHkey(key), valueName, nullptr, type != nullptr ? &t : nullptr, data,
+                         size != nullptr ? &s : nullptr);
     if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
         if (type != nullptr) {
             *type = t;
@@ -63,7 +63,9 @@ Status DeleteValue(Key key, const char* valueName) {
     return RegDeleteValueA(toHkey(key), valueName);
 }
 
-Status CloseKey(Key key) { return RegCloseKey(toHkey(key)); }
+Status CloseKey(Key key) {
+    return RegCloseKey(toHkey(key));
+}
 
 std::uint32_t ExpandEnvironment(const char* source, char* destination, std::uint32_t size) {
     return ExpandEnvironmentStringsA(source, destination, size);
@@ -117,7 +119,7 @@ struct Value {
 struct Node {
     QString name;
     std::vector<Value> values;
-    std::vector<std::unique_ptr<Node>> keys;
+    std::vector<std::unique_ptr<Node> > keys;
 
     Node* child(const QString& childName) const {
         for (const auto& key : keys) {
@@ -173,8 +175,12 @@ Node* ensureNode(Node& root, const QStringList& path) {
 
 // ---- the store file ----
 
-QString storeDirectory() { return configHome() + QStringLiteral("/Quillet"); }
-QString storePath() { return storeDirectory() + QStringLiteral("/registry.json"); }
+QString storeDirectory() {
+    return configHome() + QStringLiteral("/Quillet");
+}
+QString storePath() {
+    return storeDirectory() + QStringLiteral("/registry.json");
+}
 
 enum class State { Missing, Good, Damaged, Newer };
 
@@ -250,9 +256,10 @@ QJsonObject nodeToJson(const Node& node) {
     if (!node.values.empty()) {
         QJsonArray values;
         for (const Value& v : node.values) {
-            values.append(QJsonObject{{QStringLiteral("name"), v.name},
-                                      {QStringLiteral("type"), static_cast<qint64>(v.type)},
-                                      {QStringLiteral("data"), QString::fromLatin1(v.data.toHex())}});
+            values.append(
+                QJsonObject{{QStringLiteral("name"), v.name},
+                            {QStringLiteral("type"), static_cast<qint64>(v.type)},
+                            {QStringLiteral("data"), QString::fromLatin1(v.data.toHex())}});
         }
         object.insert(QStringLiteral("values"), values);
     }
@@ -330,8 +337,7 @@ Status saveStore(const Store& store) {
     QJsonObject top;
     top.insert(QStringLiteral("format"), kFormat);
     top.insert(QStringLiteral("version"), kVersion);
-    top.insert(QStringLiteral("roots"),
-               QJsonObject{{kCurrentUser, nodeToJson(store.root)}});
+    top.insert(QStringLiteral("roots"), QJsonObject{{kCurrentUser, nodeToJson(store.root)}});
     const QByteArray bytes = QJsonDocument(top).toJson(QJsonDocument::Indented);
 
     const bool existed = QFile::exists(path);
@@ -347,7 +353,7 @@ Status saveStore(const Store& store) {
 
 // Serialises changes of the store (and of the autostart entries) between processes.
 class WriteLock {
-public:
+  public:
     WriteLock() : lock_(storeDirectory() + QStringLiteral("/registry.lock")) {
         if (QDir().mkpath(storeDirectory())) {
             lock_.setStaleLockTime(30000);
@@ -356,7 +362,7 @@ public:
     }
     bool locked() const { return locked_; }
 
-private:
+  private:
     QLockFile lock_;
     bool locked_ = false;
 };

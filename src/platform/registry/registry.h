@@ -40,11 +40,11 @@ using Status = std::int32_t;
 inline constexpr Key HkeyCurrentUser = 0x80000001u;
 
 inline constexpr Status Success = 0;
-inline constexpr Status FileNotFound = 2;       // key or value does not exist
-inline constexpr Status AccessDenied = 5;       // the store or entry may not be replaced
-inline constexpr Status InvalidHandle = 6;      // unknown or closed handle, unsupported root
-inline constexpr Status InvalidParameter = 87;  // malformed key path or arguments
-inline constexpr Status MoreData = 234;         // data buffer too small
+inline constexpr Status FileNotFound = 2;         // key or value does not exist
+inline constexpr Status AccessDenied = 5;         // the store or entry may not be replaced
+inline constexpr Status InvalidHandle = 6;        // unknown or closed handle, unsupported root
+inline constexpr Status InvalidParameter = 87;    // malformed key path or arguments
+inline constexpr Status MoreData = 234;           // data buffer too small
 inline constexpr Status RegistryIoFailed = 1016;  // the store could not be written
 
 inline constexpr std::uint32_t RegNone = 0;
