@@ -107,6 +107,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
 
     内容_ = new QPlainTextEdit(this);
     放置(内容_, 30, 450, 7785, 5595);
+    内容_->setTabChangesFocus(true);  // Tab moves on through the controls; Enter makes a new line
     设置内容背景颜色(初始背景颜色);
     设置内容字体颜色(按钮文字颜色);
 

@@ -1,0 +1,537 @@
+#include "editor/editor_companion.h"
+#include "editor/editor_dialog.h"
+#include "platform/controls/colorpicker.h"
+#include "platform/controls/colour.h"
+#include "platform/dao/dao.h"
+#include "platform/forms/twips.h"
+#include "store/globals.h"
+#include "store/statements.h"
+#include "support/testdb.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+using platform::像素转缇;
+using platform::缇转像素;
+
+namespace {
+
+using 行 = std::map<QString, QString>;
+
+std::vector<行> 全部行() {
+    dao::Recordset 结果 =
+        自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips order by ID"));
+    std::vector<行> 行表;
+    for (; !结果.Eof(); 结果.MoveNext()) {
+        行 一行;
+        for (const char* 列 : {"ID", "content", "CreateTime", "ChangeTime", "Deleted", "BackColor",
+                               "FontColor", "Visual", "TopMost", "Transparent"}) {
+            一行[QString::fromLatin1(列)] = 结果.Fields(QString::fromLatin1(列)).ToText();
+        }
+        行表.push_back(一行);
+    }
+    return 行表;
+}
+
+// The main window as the editor sees it: it records every call, and its list holds one row
+// per stored note after each reload.
+class 假宿主 : public 编辑器宿主 {
+  public:
+    void 编辑_刷新列表_Click() override {
+        记录 << QStringLiteral("刷新列表");
+        行数 = static_cast<int>(全部行().size());
+    }
+    void 刷新便签() override { 记录 << QStringLiteral("刷新便签"); }
+    int 列表行数() const override {
+        记录 << QStringLiteral("行数");
+        return 行数;
+    }
+    void 设置行勾选(int 行号, bool 勾选) override {
+        记录 << QStringLiteral("勾选 %1 %2").arg(行号).arg(勾选 ? "开" : "关");
+    }
+    mutable QStringList 记录;
+    int 行数 = 0;
+};
+
+// Answers every message box that opens while it lives, and remembers what it showed.
+class 消息框应答 {
+  public:
+    struct 消息 {
+        QMessageBox::Icon 图标;
+        QString 标题;
+        QString 文字;
+    };
+    消息框应答() {
+        QObject::connect(&计时器, &QTimer::timeout, [this] {
+            for (QWidget* 窗口 : QApplication::topLevelWidgets()) {
+                auto* 框 = qobject_cast<QMessageBox*>(窗口);
+                if (框 && 框->isVisible()) {
+                    消息表.push_back({框->icon(), 框->windowTitle(), 框->text()});
+                    框->button(QMessageBox::Ok)->click();
+                }
+            }
+        });
+        计时器.start(5);
+    }
+    std::vector<消息> 消息表;
+
+  private:
+    QTimer 计时器;
+};
+
+const QDateTime 第一时刻(QDate(2026, 3, 14), QTime(9, 26, 53));
+const QDateTime 第二时刻(QDate(2026, 3, 15), QTime(18, 5, 7));
+
+}  // namespace
+
+class EditorTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir 临时目录;
+    QString 数据库文件;
+    int 序号 = 0;
+    std::unique_ptr<假宿主> 宿主;
+    std::vector<QPointer<Form_添加便签>> 编辑器表;
+
+    Form_添加便签* 新编辑器() {
+        auto* 编辑器 = new Form_添加便签(*宿主);
+        编辑器表.emplace_back(编辑器);
+        return 编辑器;
+    }
+    static void 处理删除() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    QString 插入旧便签() {
+        自定义变量::全局数据库().数据库_添加_语句(QStringLiteral(
+            "INSERT INTO Tips(content,CreateTime,ChangeTime,Deleted,BackColor,FontColor,Visual,"
+            "TopMost,Transparent) Values('旧的', '2020/1/2 3:04:05', '2020/1/2 3:04:05', '7', "
+            "'255', '65280', '0', '1', '50')"));
+        return 全部行().back().at(QStringLiteral("ID"));
+    }
+
+  private slots:
+    void init() {
+        const QString 目录 = 临时目录.filePath(QString::number(++序号));
+        QVERIFY(QDir().mkpath(目录));
+        数据库文件 = testdb::创建并打开(目录);
+        QVERIFY(!数据库文件.isEmpty());
+        宿主 = std::make_unique<假宿主>();
+        store::设置时钟([] { return 第一时刻; });
+    }
+    void cleanup() {
+        for (auto& 编辑器 : 编辑器表) {
+            delete 编辑器.data();
+        }
+        编辑器表.clear();
+        处理删除();
+        store::设置时钟(nullptr);
+    }
+
+    void transparencyChoices() {
+        Class_添加便签 伴随;
+        QCOMPARE(伴随.透明度选项.size(), 10);
+        QCOMPARE(伴随.透明度选项.first(), QStringLiteral("不透明"));
+        QCOMPARE(伴随.透明度选项.at(1), QStringLiteral("10%透明"));
+        QCOMPARE(伴随.透明度选项.last(), QStringLiteral("90%透明"));
+        QComboBox 列表;
+        伴随.初始化界面(列表);
+        QCOMPARE(列表.count(), 10);
+        QCOMPARE(列表.currentIndex(), 2);
+        QCOMPARE(列表.currentText(), QStringLiteral("20%透明"));
+    }
+
+    void initialWindow() {
+        Form_添加便签* 编辑器 = 新编辑器();
+        QCOMPARE(编辑器->windowTitle(), QStringLiteral("添加Quillet"));
+        QVERIFY(!编辑器->windowIcon().isNull());
+        QVERIFY(编辑器->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(编辑器->windowFlags() & Qt::WindowMaximizeButtonHint);
+        QCOMPARE(编辑器->font().family(), QStringLiteral("Tahoma"));
+        QCOMPARE(编辑器->font().pointSizeF(), 8.25);
+        QCOMPARE(编辑器->size(), QSize(缇转像素(7845), 缇转像素(6735)));
+        QCOMPARE(编辑器->便签编号, 0);
+
+        QCOMPARE(编辑器->PushButton_保存并关闭()->geometry(),
+                 QRect(缇转像素(90), 缇转像素(60), 缇转像素(1485), 缇转像素(345)));
+        QCOMPARE(编辑器->PushButton_保存并关闭()->text(), QStringLiteral("保存并关闭"));
+        QCOMPARE(编辑器->PushButton_保存且继续添加()->text(), QStringLiteral("保存继续添加"));
+        QVERIFY(!编辑器->PushButton_保存并关闭()->icon().isNull());
+        QVERIFY(!编辑器->PushButton_保存且继续添加()->icon().isNull());
+
+        QCOMPARE(编辑器->ColorPicker_背景颜色()->颜色(), 12648447);
+        QCOMPARE(编辑器->ColorPicker_字体颜色()->颜色(), 0);
+        const QPalette 调色板 = 编辑器->FlatEdit_内容()->palette();
+        QCOMPARE(调色板.color(QPalette::Base), QColor(255, 255, 192));
+        QCOMPARE(调色板.color(QPalette::Text), QApplication::palette().color(QPalette::ButtonText));
+
+        QVERIFY(编辑器->CheckBox_桌面显示()->isChecked());
+        QVERIFY(!编辑器->CheckBox_窗口置顶()->isChecked());
+        QVERIFY(!编辑器->CheckBox_高级选项()->isChecked());
+        QCOMPARE(编辑器->ComboBox_便签透明度()->count(), 10);
+        QCOMPARE(编辑器->ComboBox_便签透明度()->currentIndex(), 2);
+
+        编辑器->show();
+        QVERIFY(QTest::qWaitForWindowActive(编辑器));
+        QVERIFY(编辑器->GroupBox_高级选项()->isHidden());
+        QVERIFY(编辑器->CheckBox_高级选项()->isHidden());
+        QCOMPARE(QApplication::focusWidget(), 编辑器->FlatEdit_内容());
+        // Tab walks the visible controls in their designed order and comes back to the box.
+        const QList<QWidget*> 顺序 = {编辑器->PushButton_保存并关闭(),
+                                      编辑器->PushButton_保存且继续添加(),
+                                      编辑器->ColorPicker_字体颜色(),
+                                      编辑器->ColorPicker_背景颜色(), 编辑器->FlatEdit_内容()};
+        for (QWidget* 下一个 : 顺序) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), 下一个);
+        }
+
+        // Enter makes a new line and presses no button; Escape closes nothing.
+        QTest::keyClicks(编辑器->FlatEdit_内容(), QStringLiteral("ab"));
+        QTest::keyClick(编辑器->FlatEdit_内容(), Qt::Key_Return);
+        QTest::keyClick(编辑器->FlatEdit_内容(), Qt::Key_Escape);
+        QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral("ab\n"));
+        QVERIFY(编辑器->isVisible());
+        QVERIFY(全部行().empty());
+        QVERIFY(宿主->记录.isEmpty());
+        QVERIFY(!编辑器->PushButton_保存并关闭()->isDefault());
+        QVERIFY(!编辑器->PushButton_保存并关闭()->autoDefault());
+        QVERIFY(!编辑器->PushButton_保存且继续添加()->autoDefault());
+    }
+
+    void addAndClose() {
+        宿主->行数 = 3;  // the list before the reload
+        QPointer<Form_添加便签> 编辑器 = 新编辑器();
+        编辑器->show();
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("买牛奶"));
+        编辑器->PushButton_保存并关闭()->click();
+
+        const auto 行表 = 全部行();
+        QCOMPARE(行表.size(), std::size_t{1});
+        const 行& 新行 = 行表[0];
+        QCOMPARE(新行.at("content"), QStringLiteral("买牛奶"));
+        QCOMPARE(新行.at("CreateTime"), store::日期时间文字(第一时刻));
+        QCOMPARE(新行.at("ChangeTime"), 新行.at("CreateTime"));
+        QCOMPARE(新行.at("Deleted"), QStringLiteral("0"));
+        QCOMPARE(新行.at("BackColor"), QStringLiteral("12648447"));
+        QCOMPARE(新行.at("FontColor"), QStringLiteral("0"));
+        QCOMPARE(新行.at("Visual"), QStringLiteral("1"));
+        QCOMPARE(新行.at("TopMost"), QStringLiteral("0"));
+        QCOMPARE(新行.at("Transparent"), QStringLiteral("20"));
+
+        QCOMPARE(宿主->记录,
+                 QStringList({"刷新列表", "刷新便签", "行数", "勾选 1 关", "行数", "勾选 1 开"}));
+        处理删除();
+        QVERIFY(编辑器.isNull());
+    }
+
+    void addEmptyAndBlanks() {
+        QPointer<Form_添加便签> 编辑器 = 新编辑器();
+        编辑器->show();
+        {
+            消息框应答 应答;
+            编辑器->PushButton_保存并关闭()->click();
+            编辑器->PushButton_保存且继续添加()->click();
+            QCOMPARE(应答.消息表.size(), std::size_t{2});
+            QCOMPARE(应答.消息表[0].图标, QMessageBox::Information);
+            QCOMPARE(应答.消息表[0].标题, QStringLiteral("Quillet-4862"));
+            QCOMPARE(应答.消息表[0].文字, QStringLiteral("未填写任何内容！"));
+        }
+        处理删除();
+        QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+        QVERIFY(全部行().empty());
+        QVERIFY(宿主->记录.isEmpty());
+
+        // Blanks and line breaks are a text like any other.
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral(" \n "));
+        QVERIFY(编辑器->保存便签());
+        QCOMPARE(全部行().size(), std::size_t{1});
+        QCOMPARE(全部行()[0].at("content"), QStringLiteral(" \n "));
+    }
+
+    void saveAndContinueKeepsColoursAndChoices() {
+        Form_添加便签* 编辑器 = 新编辑器();
+        编辑器->show();
+        编辑器->ColorPicker_背景颜色()->设置颜色(16777215);
+        编辑器->ColorPicker_字体颜色()->设置颜色(255);
+        编辑器->ComboBox_便签透明度()->setCurrentIndex(9);
+        // The hidden boxes are never read.
+        编辑器->CheckBox_桌面显示()->setChecked(false);
+        编辑器->CheckBox_窗口置顶()->setChecked(true);
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("第一条"));
+        编辑器->PushButton_保存且继续添加()->click();
+        QVERIFY(编辑器->FlatEdit_内容()->toPlainText().isEmpty());
+        编辑器->ComboBox_便签透明度()->setCurrentIndex(0);
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("第二条"));
+        编辑器->PushButton_保存且继续添加()->click();
+
+        QVERIFY(编辑器->isVisible());
+        QCOMPARE(编辑器->便签编号, 0);
+        const auto 行表 = 全部行();
+        QCOMPARE(行表.size(), std::size_t{2});
+        QCOMPARE(行表[0].at("content"), QStringLiteral("第一条"));
+        QCOMPARE(行表[1].at("content"), QStringLiteral("第二条"));
+        for (const 行& 一行 : 行表) {
+            QCOMPARE(一行.at("BackColor"), QStringLiteral("16777215"));
+            QCOMPARE(一行.at("FontColor"), QStringLiteral("255"));
+            QCOMPARE(一行.at("Visual"), QStringLiteral("1"));
+            QCOMPARE(一行.at("TopMost"), QStringLiteral("0"));
+        }
+        QCOMPARE(行表[0].at("Transparent"), QStringLiteral("90"));
+        QCOMPARE(行表[1].at("Transparent"), QStringLiteral("0"));
+        QCOMPARE(宿主->记录, QStringList({"刷新列表", "刷新便签", "刷新列表", "刷新便签"}));
+    }
+
+    void textsRoundTrip() {
+        const QStringList 文字表 = {QStringLiteral("it's"),
+                                    QStringLiteral("'quoted' and ''doubled''"),
+                                    QStringLiteral("中文便签：明天上午九点开会。"),
+                                    QStringLiteral("第一行\n第二行 it's\n\n  第四行'"),
+                                    QStringLiteral("no\u00A0break space"),
+                                    QStringLiteral("'); DELETE FROM Tips; --")};
+        Form_添加便签* 编辑器 = 新编辑器();
+        for (const QString& 文字 : 文字表) {
+            编辑器->FlatEdit_内容()->setPlainText(文字);
+            编辑器->PushButton_保存且继续添加()->click();
+        }
+        const auto 行表 = 全部行();
+        QCOMPARE(行表.size(), std::size_t(文字表.size()));
+        for (qsizetype i = 0; i < 文字表.size(); ++i) {
+            QCOMPARE(行表[std::size_t(i)].at("content"), 文字表[i]);
+        }
+    }
+
+    void editKeepsStoredFieldsAndUpdatesTheSameNote() {
+        const QString 编号 = 插入旧便签();
+        宿主->行数 = 1;
+        QPointer<Form_添加便签> 编辑器 = 新编辑器();
+        编辑器->便签编号 = 编号.toInt();
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("旧的"));
+        编辑器->ColorPicker_背景颜色()->设置颜色(255);
+        编辑器->设置内容背景颜色(255);
+        编辑器->show();
+        QCOMPARE(编辑器->ComboBox_便签透明度()->currentIndex(), 2);
+
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("改过的 it's"));
+        编辑器->PushButton_保存且继续添加()->click();
+        QVERIFY(编辑器->FlatEdit_内容()->toPlainText().isEmpty());
+        QCOMPARE(全部行()[0].at("content"), QStringLiteral("改过的 it's"));
+
+        store::设置时钟([] { return 第二时刻; });
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("再改一次"));
+        编辑器->PushButton_保存并关闭()->click();
+
+        const auto 行表 = 全部行();
+        QCOMPARE(行表.size(), std::size_t{1});
+        const 行& 一行 = 行表[0];
+        QCOMPARE(一行.at("ID"), 编号);
+        QCOMPARE(一行.at("content"), QStringLiteral("再改一次"));
+        QCOMPARE(一行.at("CreateTime"), QStringLiteral("2020/1/2 3:04:05"));
+        QCOMPARE(一行.at("ChangeTime"), store::日期时间文字(第二时刻));
+        QCOMPARE(一行.at("Deleted"), QStringLiteral("7"));
+        QCOMPARE(一行.at("Visual"), QStringLiteral("0"));
+        QCOMPARE(一行.at("TopMost"), QStringLiteral("1"));
+        QCOMPARE(一行.at("BackColor"), QStringLiteral("255"));
+        QCOMPARE(一行.at("FontColor"), QStringLiteral("0"));
+        QCOMPARE(一行.at("Transparent"), QStringLiteral("20"));
+        QCOMPARE(宿主->记录, QStringList({"刷新列表", "刷新便签", "刷新列表", "刷新便签", "行数",
+                                          "勾选 1 关", "行数", "勾选 1 开"}));
+        处理删除();
+        QVERIFY(编辑器.isNull());
+    }
+
+    void editWithEmptyTextWritesNothingButCloses() {
+        const QString 编号 = 插入旧便签();
+        for (int 列表行数 : {2, 0}) {
+            宿主->记录.clear();
+            宿主->行数 = 列表行数;
+            QPointer<Form_添加便签> 编辑器 = 新编辑器();
+            编辑器->便签编号 = 编号.toInt();
+            编辑器->show();
+            消息框应答 应答;
+            编辑器->PushButton_保存并关闭()->click();
+            QCOMPARE(应答.消息表.size(), std::size_t{1});
+            QCOMPARE(应答.消息表[0].文字, QStringLiteral("未填写任何内容！"));
+            QCOMPARE(应答.消息表[0].图标, QMessageBox::Information);
+            // The row steps need a row: with an empty list there is none to mark.
+            const QStringList 期望 = 列表行数 == 0
+                                         ? QStringList{"行数"}
+                                         : QStringList{"行数", "勾选 2 关", "行数", "勾选 2 开"};
+            QCOMPARE(宿主->记录, 期望);
+            处理删除();
+            QVERIFY(编辑器.isNull());
+            QCOMPARE(全部行()[0].at("content"), QStringLiteral("旧的"));
+            QCOMPARE(全部行()[0].at("ChangeTime"), QStringLiteral("2020/1/2 3:04:05"));
+        }
+    }
+
+    void twoEditorsOfOneNoteLaterSaveWins() {
+        const int 编号 = 插入旧便签().toInt();
+        Form_添加便签* 甲 = 新编辑器();
+        Form_添加便签* 乙 = 新编辑器();
+        甲->便签编号 = 编号;
+        乙->便签编号 = 编号;
+        甲->FlatEdit_内容()->setPlainText(QStringLiteral("甲写的"));
+        乙->FlatEdit_内容()->setPlainText(QStringLiteral("乙写的"));
+        乙->ColorPicker_字体颜色()->设置颜色(128);
+        QVERIFY(乙->保存便签());
+        QVERIFY(甲->保存便签());
+        QCOMPARE(全部行().size(), std::size_t{1});
+        QCOMPARE(全部行()[0].at("content"), QStringLiteral("甲写的"));
+        QCOMPARE(全部行()[0].at("FontColor"), QStringLiteral("0"));
+    }
+
+    void layoutFollowsTheClientArea() {
+        const 内容框尺寸 初始 = 计算内容框尺寸(7845, 6735);
+        QCOMPARE(初始.宽, 7770.0f);
+        QCOMPARE(初始.高, 6240.0f);
+        const 内容框尺寸 极小 = 计算内容框尺寸(60, 300);
+        QCOMPARE(极小.宽, 0.0f);
+        QCOMPARE(极小.高, 0.0f);
+
+        Form_添加便签* 编辑器 = 新编辑器();
+        编辑器->show();
+        QVERIFY(QTest::qWaitForWindowExposed(编辑器));
+        QPlainTextEdit* 内容框 = 编辑器->FlatEdit_内容();
+        QCOMPARE(内容框->geometry(),
+                 QRect(缇转像素(30), 缇转像素(450), 缇转像素(7770), 缇转像素(6240)));
+        QCOMPARE(像素转缇(内容框->y() + 内容框->height()), 6690.0);
+
+        编辑器->resize(3, 3);
+        QTRY_COMPARE(编辑器->size(), QSize(3, 3));
+        QCOMPARE(内容框->size(), QSize(0, 0));
+
+        编辑器->resize(600, 500);
+        QTRY_COMPARE(内容框->size(), QSize(595, 467));
+        QCOMPARE(编辑器->PushButton_保存并关闭()->pos(), QPoint(缇转像素(90), 缇转像素(60)));
+
+        编辑器->setWindowState(Qt::WindowMinimized);
+        编辑器->resize(300, 200);
+        QCOMPARE(内容框->size(), QSize(595, 467));
+        编辑器->setWindowState(Qt::WindowNoState);
+        QTRY_COMPARE(内容框->size(), QSize(编辑器->width() - 5, 编辑器->height() - 33));
+    }
+
+    void pickersPreviewInTheContentBox() {
+        Form_添加便签* 编辑器 = 新编辑器();
+        编辑器->show();
+        const auto 选色 = [](platform::controls::ColorPicker* 选择器, const QColor& 颜色) {
+            选择器->click();
+            auto* 对话框 = 选择器->findChild<QColorDialog*>();
+            QVERIFY(对话框 != nullptr);
+            对话框->setCurrentColor(颜色);
+            对话框->accept();
+        };
+        选色(编辑器->ColorPicker_背景颜色(), QColor(0, 128, 255));
+        选色(编辑器->ColorPicker_字体颜色(), QColor(10, 20, 30));
+        const QPalette 调色板 = 编辑器->FlatEdit_内容()->palette();
+        QCOMPARE(调色板.color(QPalette::Base), QColor(0, 128, 255));
+        QCOMPARE(调色板.color(QPalette::Text), QColor(10, 20, 30));
+
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("彩色"));
+        QVERIFY(编辑器->保存便签());
+        QCOMPARE(全部行()[0].at("BackColor"), QString::number(255 << 16 | 128 << 8));
+        QCOMPARE(全部行()[0].at("FontColor"), QString::number(30 << 16 | 20 << 8 | 10));
+    }
+
+    void rejectedWriteKeepsTheEditorOpen() {
+        QPointer<Form_添加便签> 编辑器 = 新编辑器();
+        编辑器->show();
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("重要的事"));
+        自定义变量::全局数据库().数据库_添加_语句(QStringLiteral("DROP TABLE Tips"));
+        {
+            消息框应答 应答;
+            编辑器->PushButton_保存并关闭()->click();
+            QCOMPARE(应答.消息表.size(), std::size_t{1});
+            QCOMPARE(应答.消息表[0].图标, QMessageBox::Critical);
+            QCOMPARE(应答.消息表[0].标题, QStringLiteral("Quillet-4862"));
+            QVERIFY(应答.消息表[0].文字.contains(QStringLiteral("便签没有保存")));
+            QVERIFY(应答.消息表[0].文字.contains(QStringLiteral("no such table")));
+        }
+        处理删除();
+        QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+        QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral("重要的事"));
+        QVERIFY(宿主->记录.isEmpty());
+    }
+
+    void lockedDatabaseInEditModeKeepsTheEditorOpen() {
+        const int 编号 = 插入旧便签().toInt();
+        auto 另一程序 = dao::DBEngine().OpenDatabase(数据库文件, false, false, QString());
+        另一程序->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        QPointer<Form_添加便签> 编辑器 = 新编辑器();
+        编辑器->便签编号 = 编号;
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("锁住时写的"));
+        编辑器->show();
+        {
+            消息框应答 应答;
+            编辑器->PushButton_保存并关闭()->click();  // waits for the engine's busy timeout
+            QCOMPARE(应答.消息表.size(), std::size_t{1});
+            QCOMPARE(应答.消息表[0].图标, QMessageBox::Critical);
+            QVERIFY(应答.消息表[0].文字.contains(QStringLiteral("locked")));
+        }
+        另一程序->Execute(QStringLiteral("ROLLBACK"));
+        另一程序->Close();
+        处理删除();
+        QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+        QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral("锁住时写的"));
+        QVERIFY(宿主->记录.isEmpty());
+        QCOMPARE(全部行()[0].at("content"), QStringLiteral("旧的"));
+        // Once the lock is gone the same editor saves.
+        编辑器->PushButton_保存并关闭()->click();
+        QCOMPARE(全部行()[0].at("content"), QStringLiteral("锁住时写的"));
+    }
+
+    void textTheDatabaseCannotHoldIsRefused() {
+        QVERIFY(!可完整保存(QStringLiteral("ab") + QChar(QChar::Null) + QStringLiteral("cd")));
+        QVERIFY(!可完整保存(QStringLiteral("x") + QChar(0xD800)));
+        QVERIFY(可完整保存(QStringLiteral("正常的 it's \U0001F600")));
+
+        const QString 文字 = QStringLiteral("前") + QChar(QChar::Null) + QStringLiteral("后");
+        for (int 编号 : {0, 插入旧便签().toInt()}) {
+            QPointer<Form_添加便签> 编辑器 = 新编辑器();
+            编辑器->便签编号 = 编号;
+            编辑器->FlatEdit_内容()->setPlainText(文字);
+            QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), 文字);
+            编辑器->show();
+            消息框应答 应答;
+            编辑器->PushButton_保存并关闭()->click();
+            QCOMPARE(应答.消息表.size(), std::size_t{1});
+            QCOMPARE(应答.消息表[0].图标, QMessageBox::Warning);
+            QVERIFY(应答.消息表[0].文字.contains(QStringLiteral("空字符")));
+            处理删除();
+            QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+            QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), 文字);
+        }
+        QCOMPARE(全部行().size(), std::size_t{1});
+        QCOMPARE(全部行()[0].at("content"), QStringLiteral("旧的"));
+        QVERIFY(宿主->记录.isEmpty());
+    }
+
+    void closeBoxWritesAndAsksNothing() {
+        QPointer<Form_添加便签> 编辑器 = 新编辑器();
+        编辑器->show();
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("不要了"));
+        消息框应答 应答;
+        QVERIFY(编辑器->close());
+        处理删除();
+        QVERIFY(编辑器.isNull());
+        QVERIFY(应答.消息表.empty());
+        QVERIFY(全部行().empty());
+        QVERIFY(宿主->记录.isEmpty());
+    }
+};
+
+QTEST_MAIN(EditorTest)
+#include "test_editor.moc"

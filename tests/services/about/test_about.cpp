@@ -1,0 +1,128 @@
+#include "platform/forms/twips.h"
+#include "platform/shell/shell.h"
+#include "services/about_dialog.h"
+#include "services/site.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+class AboutTest : public QObject {
+    Q_OBJECT
+
+    QStringList 打开过;
+
+    static void 处理删除() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  private slots:
+    void initTestCase() {
+        platform::shell::设置打开处理([this](const QString& 地址) { 打开过 << 地址; });
+    }
+    void init() { 打开过.clear(); }
+    void cleanup() {
+        if (frmAbout* 对话框 = 关于::当前实例()) {
+            对话框->close();
+        }
+        处理删除();
+    }
+    void cleanupTestCase() { platform::shell::设置打开处理(nullptr); }
+
+    void texts() {
+        QCOMPARE(版本文字(3, 8, 3), QStringLiteral("版本 3.8.0.3"));
+        QCOMPARE(版本文字(10, 0, 12), QStringLiteral("版本 10.0.0.12"));
+
+        关于::显示();
+        frmAbout* 对话框 = 关于::当前实例();
+        QVERIFY(对话框 != nullptr);
+        QVERIFY(对话框->isVisible());
+        QCOMPARE(对话框->windowTitle(), QStringLiteral("关于 Quillet-4862"));
+        QCOMPARE(对话框->lblTitle()->text(), QStringLiteral("Quillet-4862"));
+        QCOMPARE(对话框->lblVersion()->text(), QStringLiteral("版本 3.8.0.3"));
+        const QStringList 行 = 对话框->lblDescription()->text().split(QLatin1Char('\n'));
+        QCOMPARE(行.size(), 3);
+        QCOMPARE(行[0], QStringLiteral("现在就丢掉传统纸质便笺，改用完全免费的Quillet软件！"));
+        QCOMPARE(行[1],
+                 QStringLiteral("把您的便签“粘”在您的电脑桌面上，随时都能够在电脑屏幕上看到您"
+                                "的重要信息，既节约您的金钱，又节约您的时间！"));
+        QCOMPARE(行[2],
+                 QStringLiteral("Quillet允许设定多种背景颜色，背景颜色可设置为渐进效果，便笺字"
+                                "体可自行定义。"));
+        QCOMPARE(对话框->lblDisclaimer()->text(), QStringLiteral("官方网站："));
+        QCOMPARE(对话框->cmdOK()->text(), QStringLiteral("确定"));
+        QVERIFY(!对话框->picIcon()->pixmap().isNull());
+        QCOMPARE(对话框->lblTitle()->palette().color(QPalette::WindowText), QColor(Qt::black));
+
+        链接标签* 链接 = 对话框->Label_链接官方网站();
+        QCOMPARE(链接->text(), 站点::官方网站地址());
+        QCOMPARE(链接->text(), QStringLiteral("http://127.0.0.1:9/201072847.html"));
+        QCOMPARE(链接->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(链接->font().underline());
+        QCOMPARE(链接->font().pointSizeF(), 9.0);
+        QCOMPARE(链接->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(对话框->Line1()->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(对话框->Line2()->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(对话框->Line2()->y(), 对话框->Line1()->y() + 对话框->Line1()->height());
+        QCOMPARE(对话框->Line2()->height(), 2);
+
+        // A fixed dialog of the designed size, and every control inside it, none on another.
+        QCOMPARE(对话框->size(), QSize(platform::缇转像素(5730), platform::缇转像素(3090)));
+        QCOMPARE(对话框->minimumSize(), 对话框->maximumSize());
+        QVERIFY(!(对话框->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QVERIFY(对话框->rect().contains(链接->geometry()));
+        QVERIFY(对话框->rect().contains(对话框->cmdOK()->geometry()));
+        QVERIFY(!链接->geometry().intersects(对话框->cmdOK()->geometry()));
+        QVERIFY(!链接->geometry().intersects(对话框->lblDisclaimer()->geometry()));
+    }
+
+    void oneInstanceThatTheExitSequenceCanClose() {
+        关于::显示();
+        QPointer<frmAbout> 第一个 = 关于::当前实例();
+        关于::显示();
+        QCOMPARE(关于::当前实例(), 第一个.data());
+        int 数量 = 0;
+        for (const auto& 条目 : platform::Forms::快照()) {
+            数量 += 条目.窗口 == 第一个.data() ? 1 : 0;
+        }
+        QCOMPARE(数量, 1);
+        for (const auto& 条目 : platform::Forms::快照()) {
+            条目.窗体->卸载();
+        }
+        处理删除();
+        QVERIFY(第一个.isNull());
+        QCOMPARE(关于::当前实例(), nullptr);
+        关于::显示();
+        QVERIFY(关于::当前实例() != nullptr);
+    }
+
+    void enterAndEscapeClose_data() {
+        QTest::addColumn<int>("键");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+    }
+    void enterAndEscapeClose() {
+        QFETCH(int, 键);
+        关于::显示();
+        QPointer<frmAbout> 对话框 = 关于::当前实例();
+        QVERIFY(QTest::qWaitForWindowActive(对话框));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(键));
+        处理删除();
+        QVERIFY(对话框.isNull());
+    }
+
+    void linkOpensOnALeftPressOnly() {
+        关于::显示();
+        链接标签* 链接 = 关于::当前实例()->Label_链接官方网站();
+        QTest::mousePress(链接, Qt::RightButton);
+        QTest::mouseRelease(链接, Qt::RightButton);
+        QTest::mousePress(链接, Qt::MiddleButton);
+        QTest::mouseRelease(链接, Qt::MiddleButton);
+        QVERIFY(打开过.isEmpty());
+        QTest::mousePress(链接, Qt::LeftButton);
+        QCOMPARE(打开过, QStringList{站点::官方网站地址()});
+        QTest::mouseRelease(链接, Qt::LeftButton);
+        QCOMPARE(打开过.size(), 1);
+    }
+};
+
+QTEST_MAIN(AboutTest)
+#include "test_about.moc"
