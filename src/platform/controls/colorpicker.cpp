@@ -28,7 +28,8 @@ ColorPicker::ColorPicker(const QString& 标题, QWidget* 父) : QPushButton(标�
     setIcon(色块(转为颜色(颜色_)));
     connect(this, &QPushButton::clicked, this, [this] {
         // One chooser at a time; a second click only brings the open one forward.
-        if (auto* 已开 = findChild<QColorDialog*>()) {
+        auto* 已开 = findChild<QColorDialog*>();
+        if (已开 && 已开->isVisible()) {
             已开->raise();
             已开->activateWindow();
             return;

@@ -42,6 +42,7 @@ class ColorPickerTest : public QObject {
         选择器.click();
         对话框 = 选择器.findChild<QColorDialog*>();
         QVERIFY(对话框 != nullptr);
+        QVERIFY(对话框->isVisible());
         对话框->setCurrentColor(QColor(0, 0, 255));
         对话框->reject();
         QCOMPARE(选择器.颜色(), 0x000000FF);
