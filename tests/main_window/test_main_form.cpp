@@ -1,0 +1,475 @@
+// The main window as a whole: start-up, the menu tree and its look, layout, closing.
+
+#include "main_form_fixture.h"
+
+#include "desktop_note/note_window.h"
+#include "main_window/autostart.h"
+#include "main_window/layout.h"
+#include "main_window/main_controller.h"
+#include "main_window/menu_style.h"
+#include "platform/controls/colour.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/webpane.h"
+#include "platform/dao/dao.h"
+#include "platform/forms/forms.h"
+#include "services/site.h"
+#include "store/globals.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTimer>
+
+using namespace 测试;
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { 清理(); }
+
+    void startupFillsListAndOpensNotesInOrder() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        const auto 编号 = 目录.添加({{QStringLiteral("一"), 0x00FFFF80, 0x000000FF},
+                                     {QStringLiteral("二\n两行")},
+                                     {QStringLiteral("三")}});
+        QDir::setCurrent(QDir::rootPath());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+
+        QCOMPARE(QDir::currentPath(), QDir(目录.路径()).canonicalPath());
+        QCOMPARE(窗口->ListView_Quillet->行数(), 3);
+        QVERIFY(窗口->主窗体对象().数据已加载());
+        for (int 行 = 1; 行 <= 3; ++行) {
+            QVERIFY(窗口->ListView_Quillet->勾选(行));
+            QCOMPARE(窗口->ListView_Quillet->子项(行, 1), QString::number(编号[行 - 1]));
+        }
+        QCOMPARE(窗口->ListView_Quillet->子项(2, 2), QStringLiteral("二\n两行"));
+
+        // The main window loads first, then one note window per row in list order.
+        const auto 快照 = platform::Forms::快照();
+        QCOMPARE(快照.size(), std::size_t{4});
+        QCOMPARE(快照[0].窗口.data(), static_cast<QWidget*>(窗口));
+        for (int 行 = 1; 行 <= 3; ++行) {
+            auto* 便签窗 = dynamic_cast<Form_Quillet*>(快照[行].窗体);
+            QVERIFY(便签窗);
+            QCOMPARE(便签窗->Tag, QString::number(编号[行 - 1]));
+        }
+        QCOMPARE(便签窗口()[0]->背景颜色(), 0x00FFFF80);
+
+        QCOMPARE(窗口->WebBrowser_广告->地址(), QUrl(站点::广告页地址()));
+        QVERIFY(窗口->isVisible());
+        QVERIFY(窗口->TrayIcon->isVisible());
+        QCOMPARE(窗口->TrayIcon->toolTip(), QStringLiteral("Quillet"));
+        QVERIFY(窗口->Timer_自动升级->isActive());
+        QCOMPARE(窗口->Timer_自动升级->interval(), 2000);
+        QCOMPARE(窗口->windowTitle(), QStringLiteral("Quillet-4862"));
+        QVERIFY(!窗口->工具_开机启动->isChecked());
+    }
+
+    void emptyTableGivesEmptyListWithColumns() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 0);
+        QCOMPARE(窗口->ListView_Quillet->列数(), 5);
+        QVERIFY(便签窗口().empty());
+    }
+
+    void miniArgument_data() {
+        QTest::addColumn<QStringList>("参数");
+        QTest::addColumn<bool>("隐藏");
+        QTest::newRow("mini") << QStringList{QStringLiteral("mini")} << true;
+        QTest::newRow("Mini") << QStringList{QStringLiteral("Mini")} << false;
+        QTest::newRow("mini x as one") << QStringList{QStringLiteral("mini x")} << false;
+        QTest::newRow("mini then x")
+            << QStringList{QStringLiteral("mini"), QStringLiteral("x")} << false;
+        QTest::newRow("none") << QStringList{} << false;
+    }
+
+    void miniArgument() {
+        QFETCH(QStringList, 参数);
+        QFETCH(bool, 隐藏);
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        目录.添加({{QStringLiteral("便签")}});
+        Form_Main* 窗口 = 新主窗口(目录, 参数);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QCOMPARE(窗口->isVisible(), !隐藏);
+        // Notes, tray icon and the update timer work whatever the window does.
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        QVERIFY(便签窗口()[0]->isVisible());
+        QVERIFY(窗口->TrayIcon->isVisible());
+        QVERIFY(窗口->Timer_自动升级->isActive());
+    }
+
+    void miniWithoutTrayStartsMinimised() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录, {QStringLiteral("mini")}, false);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(窗口->isVisible());
+        QVERIFY(窗口->isMinimized());
+    }
+
+    void updateCheckRunsOnceWithHandleAndAddress() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录, {QStringLiteral("mini")});
+        int 次数 = 0;
+        std::int32_t 句柄 = 0;
+        QByteArray 地址;
+        窗口->升级检查 = [&](std::int32_t h, const QByteArray& a) {
+            ++次数;
+            句柄 = h;
+            地址 = a;
+        };
+        QCOMPARE(窗口->Form_Load(), 0);
+        QCOMPARE(次数, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(次数, 1, 10000);
+        QCOMPARE(句柄, static_cast<std::int32_t>(窗口->winId()));
+        QCOMPARE(地址, 站点::升级列表地址().toLocal8Bit());
+        QVERIFY(!窗口->Timer_自动升级->isActive());
+        QTest::qWait(2500);
+        QCOMPARE(次数, 1);
+    }
+
+    void unopenableDatabaseIsReportedAndLeftAlone() {
+        QTemporaryDir 空目录;
+        主窗体启动选项 选项;
+        选项.程序目录 = 空目录.path();
+        auto* 窗口 = new Form_Main(选项);
+        const QString 路径 = 空目录.filePath(QStringLiteral("Quillet.mdb"));
+        {
+            消息框应答 应答(QMessageBox::Ok);
+            QVERIFY(窗口->Form_Load() != 0);
+            QCOMPARE(应答.次数, 1);
+            QCOMPARE(应答.标题, QStringLiteral("Quillet-4862"));
+            QCOMPARE(应答.图标, QMessageBox::Critical);
+            QVERIFY2(应答.文字.contains(QDir::toNativeSeparators(路径)), qPrintable(应答.文字));
+            QVERIFY(应答.文字.contains(QStringLiteral("无法打开便签数据库")));
+        }
+        QVERIFY(!QFile::exists(路径));
+        QVERIFY(!窗口->isVisible());
+        QVERIFY(!窗口->Timer_自动升级->isActive());
+
+        // A file that is no database stays byte for byte as it was.
+        QFile 坏文件(路径);
+        QVERIFY(坏文件.open(QIODevice::WriteOnly));
+        const QByteArray 内容("this is not a note database\n");
+        坏文件.write(内容);
+        坏文件.close();
+        auto* 第二个 = new Form_Main(选项);
+        消息框应答 再次(QMessageBox::Ok);
+        QVERIFY(第二个->Form_Load() != 0);
+        QCOMPARE(再次.次数, 1);
+        QVERIFY(坏文件.open(QIODevice::ReadOnly));
+        QCOMPARE(坏文件.readAll(), 内容);
+    }
+
+    void menuBarShowsOnlyTheFourMenus() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QStringList 可见;
+        for (QAction* 项 : 窗口->menuBar()->actions()) {
+            if (项->isVisible()) {
+                可见 << 项->text();
+            }
+        }
+        QCOMPARE(可见, (QStringList{QStringLiteral("文件[&F]"), QStringLiteral("编辑[&E]"),
+                                    QStringLiteral("工具[&T]"), QStringLiteral("帮助[&H]")}));
+        for (QMenu* 弹出 : {窗口->托盘菜单, 窗口->列表菜单, 窗口->便签菜单}) {
+            QVERIFY(!窗口->menuBar()->actions().contains(弹出->menuAction()));
+        }
+    }
+
+    void menuItems_data() {
+        QTest::addColumn<QString>("名称");
+        QTest::addColumn<QString>("标题");
+        QTest::addColumn<QKeySequence>("快捷键");
+        QTest::addColumn<bool>("可见");
+        const QKeySequence 无;
+        auto 行 = [](const char* 名称, const char* 标题, QKeySequence 键, bool 可见) {
+            QTest::newRow(名称) << QString::fromUtf8(名称) << QString::fromUtf8(标题) << 键 << 可见;
+        };
+        行("文件_新建", "新建便签[&N]", QKeySequence(Qt::CTRL | Qt::Key_N), true);
+        行("文件_退出", "退出程序[&X]", 无, true);
+        行("编辑_全选", "全选便签[&A]", QKeySequence(Qt::CTRL | Qt::Key_A), false);
+        行("编辑_删除", "删除便签[&D]", QKeySequence(Qt::Key_Delete), true);
+        行("编辑_修改", "修改便签[&E]", QKeySequence(Qt::CTRL | Qt::Key_E), true);
+        行("编辑_刷新列表", "刷新列表[&F]", QKeySequence(Qt::Key_F5), true);
+        行("工具_开机启动", "开机自动启动程序[&R]", 无, true);
+        行("工具_桌面菜单", "添加桌面菜单便签[&D]", 无, false);
+        行("帮助_关于", "关于[&A]", 无, true);
+        行("托盘菜单_新建", "新建便签[&N]", 无, true);
+        行("托盘菜单_显示窗口", "显示窗口[&W]", 无, true);
+        行("托盘菜单_全部隐藏", "全部隐藏[&H]", 无, true);
+        行("托盘菜单_全部显示", "全部显示[&S]", 无, true);
+        行("托盘菜单_退出程序", "退出程序[&X]", 无, true);
+        行("列表菜单_新建", "新建便签[&N]", 无, true);
+        行("列表菜单_全部隐藏", "全部隐藏[&H]", 无, true);
+        行("列表菜单_全部显示", "全部显示[&S]", 无, true);
+        行("列表菜单_删除", "删除便签[&D]", 无, true);
+        行("列表菜单_修改", "修改便签[&E]", 无, true);
+        行("列表菜单_刷新列表", "刷新列表[&F]", 无, true);
+        行("便签菜单_修改", "修改便签[&E]", 无, true);
+        行("便签菜单_删除", "删除便签[&D]", 无, true);
+        行("便签菜单_关闭窗口", "关闭窗口[&C]", 无, true);
+    }
+
+    void menuItems() {
+        QFETCH(QString, 名称);
+        QFETCH(QString, 标题);
+        QFETCH(QKeySequence, 快捷键);
+        QFETCH(bool, 可见);
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QAction* 项 = 窗口->菜单项(名称);
+        QVERIFY(项);
+        QCOMPARE(项->text(), 标题);
+        QCOMPARE(项->shortcut(), 快捷键);
+        QCOMPARE(项->isVisible(), 可见);
+        if (!快捷键.isEmpty()) {
+            QCOMPARE(项->shortcutContext(), Qt::WindowShortcut);
+        }
+    }
+
+    void menuOrderAndSeparators() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        auto 名称表 = [](QMenu* 菜单) {
+            QStringList 名称;
+            for (QAction* 项 : 菜单->actions()) {
+                名称 << 项->objectName() + (项->isSeparator() ? QStringLiteral("-") : QString());
+            }
+            return 名称;
+        };
+        QCOMPARE(名称表(窗口->文件), QString("文件_新建 文件_分隔符0- 文件_退出").split(' '));
+        QCOMPARE(名称表(窗口->编辑),
+                 QString("编辑_全选 编辑_删除 编辑_修改 编辑_分隔符0- 编辑_刷新列表").split(' '));
+        QCOMPARE(名称表(窗口->工具), QString("工具_开机启动 工具_桌面菜单").split(' '));
+        QCOMPARE(名称表(窗口->托盘菜单),
+                 QString("托盘菜单_新建 托盘菜单_显示窗口 托盘菜单_分隔符0- 托盘菜单_全部隐藏 "
+                         "托盘菜单_全部显示 托盘菜单_分隔符1- 托盘菜单_退出程序")
+                     .split(' '));
+        QCOMPARE(名称表(窗口->列表菜单),
+                 QString("列表菜单_新建 列表菜单_分隔符0- 列表菜单_全部隐藏 列表菜单_全部显示 "
+                         "列表菜单_分隔符1- 列表菜单_删除 列表菜单_修改 列表菜单_分隔符2- "
+                         "列表菜单_刷新列表")
+                     .split(' '));
+        QCOMPARE(名称表(窗口->便签菜单),
+                 QString("便签菜单_修改 便签菜单_删除 便签菜单_关闭窗口").split(' '));
+        QCOMPARE(窗口->托盘菜单->title(), QStringLiteral("托盘菜单"));
+        QVERIFY(窗口->工具_开机启动->isCheckable());
+        QVERIFY(窗口->工具_桌面菜单->isChecked());
+    }
+
+    void ctrlAReachesNothing() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        // The same key selects everything in a text pane outside the main window ...
+        QTextBrowser 别处;
+        别处.setPlainText(QStringLiteral("some text to select"));
+        QTest::keyClick(&别处, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(别处.textCursor().hasSelection());
+        // ... but not in the main window's own pane.
+        窗口->WebBrowser_广告->setPlainText(QStringLiteral("some text to select"));
+        窗口->WebBrowser_广告->setFocus();
+        QTest::keyClick(窗口->WebBrowser_广告, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(!窗口->WebBrowser_广告->textCursor().hasSelection());
+    }
+
+    void styleSheetCarriesTheSettings() {
+        const 菜单样式设置& 设置 = 主菜单样式();
+        const QString 表 = 生成菜单样式表(设置);
+        auto 有 = [&](std::int32_t 值) {
+            return 表.contains(platform::controls::转为颜色(值).name(), Qt::CaseInsensitive);
+        };
+        QVERIFY(表.contains(QStringLiteral("#fffbc6")));  // 0x00C6FBFF: red in the low byte
+        QVERIFY(表.contains(QStringLiteral("#a5c3ff")));  // menu bar, 0x00FFC3A5
+        for (std::int32_t 值 :
+             {设置.userselectedmenubackcolour, 设置.userselectedmenubordercolour,
+              设置.usertopmenubackcolour, 设置.usertopmenuselectedcolour, 设置.usertopmenuhotcolour,
+              设置.usertopmenuhotbordercolour, 设置.usermenubordercolour, 设置.usercheckbackcolour,
+              设置.usercheckbordercolour, 设置.usergradientone, 设置.usergradienttwo,
+              设置.userselecteditemforecolour, 设置.usersidebarcolour}) {
+            QVERIFY2(有(值), qPrintable(QString::number(值, 16)));
+        }
+        QVERIFY(表.contains(QStringLiteral("qlineargradient")));
+        QVERIFY(表.indexOf(QStringLiteral("#ffffff")) <
+                表.indexOf(QStringLiteral("stop:1 #a5c3ff")));
+        QVERIFY(表.contains(QStringLiteral("\"宋体\"")));
+        QVERIFY(表.contains(QStringLiteral("9pt")));
+
+        // Changing a setting changes the sheet: it is generated, not fixed text.
+        菜单样式设置 另一个 = 设置;
+        另一个.usertopmenubackcolour = 0x00123456;
+        另一个.userusegradient = false;
+        const QString 另一表 = 生成菜单样式表(另一个);
+        QVERIFY(另一表.contains(QStringLiteral("#563412")));
+        QVERIFY(!另一表.contains(QStringLiteral("qlineargradient")));
+
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->menuBar()->styleSheet(), 表);
+        QCOMPARE(窗口->便签菜单->styleSheet(), 表);
+    }
+
+    void itemImagesGoToNamedItemsOnly() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        for (const char* 名称 : {"文件_新建", "编辑_删除", "编辑_修改"}) {
+            QVERIFY2(!窗口->菜单项(QString::fromUtf8(名称))->icon().isNull(), 名称);
+        }
+        for (const char* 名称 : {"托盘菜单_新建", "列表菜单_删除", "便签菜单_修改", "文件_退出"}) {
+            QVERIFY2(窗口->菜单项(QString::fromUtf8(名称))->icon().isNull(), 名称);
+        }
+        QVERIFY(!窗口->菜单项(QStringLiteral("便签_新建")));
+        // Applying again to the same menus finds exactly the three named items.
+        QCOMPARE(应用项目图像(主菜单样式(), {窗口->文件, 窗口->编辑, 窗口->托盘菜单}), 3);
+    }
+
+    void layoutArithmetic() {
+        using namespace 主窗体布局;
+        const auto 标签 = 标签尺寸(9480, 7140);
+        QCOMPARE(标签.宽, 9450.0f);
+        QCOMPARE(标签.高, 6090.0f);
+        const auto 列表 = 列表尺寸(标签);
+        QCOMPARE(列表.宽, 9360.0f);
+        QCOMPARE(列表.高, 5715.0f);
+        QCOMPARE(广告宽(9480), 9480.0f);
+        // Below the offsets nothing goes negative.
+        const auto 小 = 标签尺寸(15, 1000);
+        QCOMPARE(小.宽, 0.0f);
+        QCOMPARE(小.高, 0.0f);
+        QCOMPARE(列表尺寸({80, 300}).宽, 0.0f);
+        QCOMPARE(列表尺寸({80, 300}).高, 0.0f);
+        QCOMPARE(列表尺寸({100, 400}).宽, 10.0f);
+        QCOMPARE(列表尺寸({100, 400}).高, 25.0f);
+        QCOMPARE(广告宽(-15), 0.0f);
+    }
+
+    void layoutFollowsTheClientArea() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QWidget* 客户区 = 窗口->centralWidget();
+        QCOMPARE(客户区->size(), QSize(632, 476));
+
+        窗口->resize(800, 600);
+        QCoreApplication::processEvents();
+        const int W = 客户区->width();
+        const int H = 客户区->height();
+        QCOMPARE(窗口->TabControl_Main->geometry(), QRect(2, 70, W - 2, H - 70));
+        QCOMPARE(窗口->ListView_Quillet->geometry(), QRect(2, 22, W - 2 - 6, H - 70 - 25));
+        QCOMPARE(窗口->WebBrowser_广告->geometry(), QRect(0, 0, W, 67));
+
+        // Minimised: nothing changes, whatever the client area does meanwhile.
+        const QRect 之前 = 窗口->TabControl_Main->geometry();
+        窗口->showMinimized();
+        QCoreApplication::processEvents();
+        窗口->Form_Resize();
+        QCOMPARE(窗口->TabControl_Main->geometry(), 之前);
+        窗口->resize(700, 500);
+        QCoreApplication::processEvents();
+        QCOMPARE(窗口->TabControl_Main->geometry(), 之前);
+        // Restored: the rule applies to the new size.
+        窗口->showNormal();
+        QCoreApplication::processEvents();
+        QCOMPARE(窗口->TabControl_Main->width(), 客户区->width() - 2);
+
+        // Smaller than the offsets: sizes stop at zero.
+        客户区->resize(5, 40);
+        QCOMPARE(窗口->TabControl_Main->size(), QSize(3, 0));
+        QCOMPARE(窗口->ListView_Quillet->size(), QSize(0, 0));
+        QCOMPARE(窗口->WebBrowser_广告->size(), QSize(5, 67));
+        // Left and top edges never move.
+        QCOMPARE(窗口->TabControl_Main->pos(), QPoint(2, 70));
+        QCOMPARE(窗口->ListView_Quillet->pos(), QPoint(2, 22));
+    }
+
+    void frameCloseHidesWhenThereIsATray() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        目录.添加({{QStringLiteral("留下")}});
+        Form_Main* 窗口 = 新主窗口(目录);
+        QPointer<Form_Main> 守护(窗口);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(!窗口->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(守护);
+        QVERIFY(!窗口->isVisible());
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        QVERIFY(窗口->TrayIcon->isVisible());
+        // The database stays open.
+        自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips"));
+        // The tray brings it back.
+        窗口->TrayIcon_Activate();
+        QVERIFY(窗口->isVisible());
+    }
+
+    void frameCloseMinimisesWithoutATray() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录, {}, false);
+        bool 有托盘 = false;
+        窗口->托盘可用 = [&] { return 有托盘; };
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(!窗口->close());
+        QVERIFY(窗口->isVisible());
+        QVERIFY(窗口->isMinimized());
+        // Activation from the tray leaves the state as it is.
+        窗口->TrayIcon_Activate();
+        QVERIFY(窗口->isMinimized());
+        // A tray that appears later makes closing hide again.
+        窗口->showNormal();
+        有托盘 = true;
+        QVERIFY(!窗口->close());
+        QVERIFY(!窗口->isVisible());
+    }
+
+    void autoStartToggleAndMarkAtStart() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        QVERIFY(!开机启动::已登记());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(!窗口->工具_开机启动->isChecked());
+        // Through the menu item, as a user clicks it.
+        窗口->工具_开机启动->trigger();
+        QVERIFY(窗口->工具_开机启动->isChecked());
+        QVERIFY(开机启动::已登记());
+        清理();
+
+        Form_Main* 第二个 = 新主窗口(目录);
+        QCOMPARE(第二个->Form_Load(), 0);
+        QVERIFY(第二个->工具_开机启动->isChecked());
+        第二个->工具_开机启动->trigger();
+        QVERIFY(!第二个->工具_开机启动->isChecked());
+        QVERIFY(!开机启动::已登记());
+        第二个->工具_开机启动_Click();
+        QVERIFY(第二个->工具_开机启动->isChecked());
+        第二个->工具_开机启动_Click();
+        QVERIFY(!开机启动::已登记());
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "test_main_form.moc"
