@@ -1,0 +1,485 @@
+"""End-to-end harness: runs the built program on a private X server and acts as a user would.
+
+Standard library only. What it needs on the machine: Xvfb, openbox, xdotool, xprop and
+xwininfo (x11-utils), sqlite3, optionally trayer (a tray host), and for screenshots either
+ImageMagick's `import` or `xwd`.
+
+A `Desktop` is one private X session: Xvfb on a free display, openbox, optionally trayer, a
+temporary HOME with XDG folders, and a folder holding a copy of the program with its own
+Quillet.mdb. Every process it starts runs in its own process group and is ended on close().
+
+Environment:
+  QUILLET_BIN       folder with the built quillet, quillet-makedb and libupdate.so
+  QUILLET_E2E_KEEP  when set, the temporary folder is kept (its path is printed)
+"""
+
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DEFAULT_BIN = os.path.normpath(os.path.join(HERE, "..", "..", "build", "bin"))
+
+REQUIRED_TOOLS = ("Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "sqlite3")
+
+
+def bin_dir():
+    return os.environ.get("QUILLET_BIN") or DEFAULT_BIN
+
+
+def missing_tools(extra=()):
+    return [t for t in tuple(REQUIRED_TOOLS) + tuple(extra) if shutil.which(t) is None]
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+    """Polls predicate until it returns a true value, which is returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise TimeoutError("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def sql_quote(text):
+    return "'" + str(text).replace("'", "''") + "'"
+
+
+class Geometry:
+    """A window's absolute position and size on the screen."""
+
+    def __init__(self, x, y, width, height):
+        self.x, self.y, self.width, self.height = x, y, width, height
+
+    @property
+    def centre(self):
+        return (self.x + self.width // 2, self.y + self.height // 2)
+
+    def contains(self, x, y):
+        return self.x <= x < self.x + self.width and self.y <= y < self.y + self.height
+
+    def __eq__(self, other):
+        return isinstance(other, Geometry) and self.tuple() == other.tuple()
+
+    def tuple(self):
+        return (self.x, self.y, self.width, self.height)
+
+    def __repr__(self):
+        return "Geometry(x=%d, y=%d, w=%d, h=%d)" % self.tuple()
+
+
+class Image:
+    """An RGB screenshot: pixel(x, y) gives (r, g, b)."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def colours(self, geometry):
+        """The set of colours inside a rectangle (clipped to the screen)."""
+        found = set()
+        for y in range(max(0, geometry.y), min(self.height, geometry.y + geometry.height)):
+            row = y * self.width * 3
+            for x in range(max(0, geometry.x), min(self.width, geometry.x + geometry.width)):
+                i = row + x * 3
+                found.add(bytes(self.rgb[i:i + 3]))
+        return {tuple(c) for c in found}
+
+    @staticmethod
+    def from_ppm(data):
+        # P6 header: magic, width, height, maxval, each separated by whitespace (no comments
+        # from ImageMagick).
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            m = re.compile(rb"\s*(\S+)").match(data, pos)
+            fields.append(m.group(1))
+            pos = m.end()
+        if fields[0] != b"P6":
+            raise ValueError("not a binary PPM")
+        width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
+        pos += 1  # the single whitespace after maxval
+        if maxval < 256:
+            rgb = data[pos:pos + width * height * 3]
+        else:  # 16-bit samples, big-endian
+            raw = data[pos:pos + width * height * 6]
+            rgb = bytes(raw[i] for i in range(0, len(raw), 2))
+        return Image(width, height, rgb)
+
+    @staticmethod
+    def from_xwd(data):
+        header = [int.from_bytes(data[i:i + 4], "big") for i in range(0, 100, 4)]
+        (header_size, _version, _format, _depth, width, height, _xoffset, byte_order,
+         _unit, _bit_order, _pad, bits_per_pixel, bytes_per_line, _visual, red_mask,
+         green_mask, blue_mask, _bits_rgb, _entries, ncolours) = header[:20]
+        if bits_per_pixel != 32:
+            raise ValueError("only 32-bit XWD images are read")
+        offset = header_size + ncolours * 12
+        order = "little" if byte_order == 0 else "big"
+
+        def shift(mask):
+            return (mask & -mask).bit_length() - 1
+
+        rs, gs, bs = shift(red_mask), shift(green_mask), shift(blue_mask)
+        rgb = bytearray(width * height * 3)
+        for y in range(height):
+            line = offset + y * bytes_per_line
+            for x in range(width):
+                v = int.from_bytes(data[line + x * 4:line + x * 4 + 4], order)
+                i = (y * width + x) * 3
+                rgb[i] = (v & red_mask) >> rs
+                rgb[i + 1] = (v & green_mask) >> gs
+                rgb[i + 2] = (v & blue_mask) >> bs
+        return Image(width, height, bytes(rgb))
+
+
+class Desktop:
+    """One private X session with the program's folder, database and home."""
+
+    def __init__(self, tray=True, screen="1280x800x24", bin_folder=None):
+        self.bin = os.path.abspath(bin_folder or bin_dir())
+        self.root = tempfile.mkdtemp(prefix="quillet-e2e-")
+        self.home = os.path.join(self.root, "home")
+        self.app_dir = os.path.join(self.root, "app")
+        self.db = os.path.join(self.app_dir, "Quillet.mdb")
+        self.want_tray = tray
+        self.screen = screen
+        self.display = None
+        self.procs = {}  # name -> Popen
+        self.logs = {}  # name -> log path
+        self.app = None
+        for sub in ("", ".config", ".local/share", ".cache", "runtime"):
+            os.makedirs(os.path.join(self.home, sub), exist_ok=True)
+        os.chmod(os.path.join(self.home, "runtime"), 0o700)
+        os.makedirs(self.app_dir)
+
+    # ---- environment -------------------------------------------------------------------
+
+    def env(self, **extra):
+        """The environment of every process in the session: nothing of the real user's."""
+        keep = ("PATH", "LANG", "LC_ALL", "TZ")
+        env = {k: os.environ[k] for k in keep if k in os.environ}
+        env.setdefault("LANG", "C.UTF-8")
+        env.update(
+            HOME=self.home,
+            XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+            XDG_DATA_HOME=os.path.join(self.home, ".local/share"),
+            XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
+            XDG_RUNTIME_DIR=os.path.join(self.home, "runtime"),
+            # No session bus: the tray icon uses the XEmbed protocol, and nothing talks to
+            # the real user's desktop services.
+            DBUS_SESSION_BUS_ADDRESS="unix:path=" + os.path.join(self.root, "no-bus"),
+            NO_AT_BRIDGE="1",
+            QT_ACCESSIBILITY="0",
+            QT_QPA_PLATFORM="xcb",
+            QUILLET_SITE_URL="http://127.0.0.1:9",
+        )
+        if self.display:
+            env["DISPLAY"] = self.display
+        env.update(extra)
+        return env
+
+    def _spawn(self, name, argv, cwd=None, **popen):
+        log = os.path.join(self.root, name + ".log")
+        self.logs[name] = log
+        with open(log, "ab") as out:
+            proc = subprocess.Popen(argv, cwd=cwd or self.root, env=popen.pop("env", None)
+                                    or self.env(), stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT, start_new_session=True, **popen)
+        self.procs[name] = proc
+        return proc
+
+    def log(self, name):
+        try:
+            with open(self.logs[name], "rb") as f:
+                return f.read().decode("utf-8", "replace")
+        except (KeyError, OSError):
+            return ""
+
+    # ---- the X session -----------------------------------------------------------------
+
+    def start(self):
+        """Xvfb, then openbox, then (if asked) trayer."""
+        try:
+            self._start_xvfb()
+            self._start_openbox()
+            if self.want_tray:
+                self.start_tray()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def _start_xvfb(self):
+        read_end, write_end = os.pipe()
+        try:
+            self._spawn("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                                 self.screen, "-nolisten", "tcp", "-noreset"],
+                        pass_fds=(write_end,))
+        finally:
+            os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        with os.fdopen(read_end, "rb", buffering=0) as pipe:
+            while not number.endswith(b"\n"):
+                if time.monotonic() > deadline or self.procs["xvfb"].poll() is not None:
+                    raise RuntimeError("Xvfb did not start:\n" + self.log("xvfb"))
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise RuntimeError("Xvfb closed its display pipe:\n" + self.log("xvfb"))
+                number += chunk
+        self.display = ":" + number.decode().strip()
+        wait_until(lambda: self._run(["xprop", "-root", "_NET_NOTHING"], check=False)
+                   .returncode == 0, what="the X server")
+
+    def _start_openbox(self):
+        self._spawn("openbox", ["openbox", "--sm-disable"])
+        wait_until(lambda: "window id" in self._run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False).stdout,
+            what="openbox")
+
+    def start_tray(self, attempts=3):
+        """Starts trayer on the bottom edge, right-aligned; returns its window."""
+        if shutil.which("trayer") is None:
+            raise unittest.SkipTest("trayer is not installed")
+        # A tray host that maps its panel while the window manager is still starting up is
+        # sometimes never managed: its panel stays unmapped. Start it again in that case.
+        for attempt in range(attempts):
+            proc = self._spawn("trayer", ["trayer", "--edge", "bottom", "--align", "right",
+                                          "--widthtype", "request", "--height", "24",
+                                          "--SetDockType", "true", "--transparent", "false",
+                                          "--expand", "true"])
+            try:
+                # trayer sets no _NET_WM_PID; its panel has the class ("panel", "trayer").
+                self.tray_window = wait_until(
+                    lambda: proc.poll() is None and self.search(cls="^trayer$",
+                                                                classname="^panel$"),
+                    timeout=4, what="the tray host")[0]
+                return self.tray_window
+            except TimeoutError as e:
+                error = "%s (exit status %s)\n%s" % (e, proc.poll(), self.log("trayer"))
+                self._stop("trayer")
+        raise RuntimeError(error)
+
+    # ---- the program -------------------------------------------------------------------
+
+    def install(self, notes=()):
+        """Copies the program into the session's folder and creates its database.
+
+        notes: dicts with content, and optionally back (colour), font (colour), visual.
+        Returns the ids given to the notes, in order."""
+        for name in ("quillet", "libupdate.so"):
+            source = os.path.join(self.bin, name)
+            if os.path.exists(source):
+                shutil.copy2(source, os.path.join(self.app_dir, name))
+        if not os.path.exists(os.path.join(self.app_dir, "quillet")):
+            raise RuntimeError("no program in " + self.bin)
+        return self.make_database(notes)
+
+    def make_database(self, notes=()):
+        """Creates Quillet.mdb beside the program with quillet-makedb and adds the notes."""
+        made = self._run([os.path.join(self.bin, "quillet-makedb"), self.db], check=False)
+        if made.returncode != 0:
+            raise RuntimeError("quillet-makedb failed: " + made.stdout + made.stderr)
+        return [self.add_note(**n) for n in notes]
+
+    def add_note(self, content, back=0xFFFFFF, font=0, visual=1, when="2026-12-01 09:00:00"):
+        self.sql("INSERT INTO Tips(content,CreateTime,ChangeTime,Deleted,BackColor,FontColor,"
+                 "Visual,TopMost,Transparent) Values(%s, %s, %s, '0', '%d', '%d', '%d', '0', "
+                 "'0')" % (sql_quote(content), sql_quote(when), sql_quote(when), back, font,
+                           visual))
+        return int(self.sql("SELECT max(ID) AS id FROM Tips")[0]["id"])
+
+    def launch(self, *args):
+        """Starts the program from its folder; returns its process."""
+        self.app = self._spawn("quillet", [os.path.join(self.app_dir, "quillet"), *args],
+                               cwd=self.root)
+        return self.app
+
+    def wait_exit(self, timeout=10.0):
+        """The program's exit status, once it has ended."""
+        return self.app.wait(timeout)
+
+    def sql(self, query):
+        """Runs a statement on the program's database with the sqlite3 tool; rows as dicts."""
+        out = self._run(["sqlite3", "-json", "-cmd", ".timeout 5000", self.db, query]).stdout
+        return json.loads(out) if out.strip() else []
+
+    # ---- windows -----------------------------------------------------------------------
+
+    def xdotool(self, *args, check=True):
+        return self._run(["xdotool", *map(str, args)], check=check).stdout
+
+    def search(self, name=None, cls=None, classname=None, pid=None, visible=True):
+        """Window ids matching every given criterion (name and classes are regexes)."""
+        base = ["search"] + (["--onlyvisible"] if visible else [])
+        if pid is not None:
+            base += ["--pid", pid]
+        criteria = [(f, v) for f, v in (("--name", name), ("--class", cls),
+                                         ("--classname", classname)) if v is not None]
+        if not criteria:
+            return [int(w) for w in self.xdotool(*base, check=False).split()]
+        result = None
+        for flag, value in criteria:  # xdotool matches one field per search
+            ids = [int(w) for w in self.xdotool(*base, flag, value, check=False).split()]
+            result = ids if result is None else [w for w in result if w in ids]
+        return result
+
+    def wait_windows(self, count, timeout=15.0, **criteria):
+        """Waits until exactly count windows match; returns their ids."""
+        found = []
+
+        def ready():
+            found[:] = self.search(**criteria)
+            return len(found) == count
+
+        try:
+            wait_until(ready, timeout, what="%d window(s) matching %r" % (count, criteria))
+        except TimeoutError as e:
+            raise AssertionError("%s; found %d\n--- program log:\n%s" % (
+                e, len(found), self.log("quillet"))) from None
+        return list(found)
+
+    def geometry(self, wid):
+        out = self._run(["xwininfo", "-id", str(wid)]).stdout
+        field = {k.strip(): v.strip() for k, v in (line.split(":", 1) for line in
+                 out.splitlines() if ":" in line)}
+        return Geometry(int(field["Absolute upper-left X"]),
+                        int(field["Absolute upper-left Y"]),
+                        int(field["Width"]), int(field["Height"]))
+
+    def is_viewable(self, wid):
+        out = self._run(["xwininfo", "-id", str(wid)], check=False).stdout
+        return "IsViewable" in out
+
+    def window_name(self, wid):
+        return self.xdotool("getwindowname", wid).rstrip("\n")
+
+    def property(self, wid, name):
+        return self._run(["xprop", "-id", str(wid), name], check=False).stdout
+
+    # ---- pointer and keyboard ----------------------------------------------------------
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", int(x), int(y))
+
+    def click(self, x, y, button=1):
+        self.move(x, y)
+        self.xdotool("click", button)
+
+    def drag(self, start, end, button=1, steps=8, pause=0.03):
+        """Presses at start, moves in steps to end, releases there."""
+        self.move(*start)
+        time.sleep(pause)
+        self.xdotool("mousedown", button)
+        time.sleep(pause * 3)
+        (x0, y0), (x1, y1) = start, end
+        for i in range(1, steps + 1):
+            self.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+            time.sleep(pause)
+        time.sleep(pause * 3)
+        self.xdotool("mouseup", button)
+
+    def key(self, *keys, window=None):
+        argv = ["key", "--clearmodifiers"]
+        if window is not None:
+            argv += ["--window", window]
+        self.xdotool(*argv, *keys)
+
+    def type(self, text, delay_ms=20):
+        """Types text, Chinese included."""
+        self.xdotool("type", "--delay", delay_ms, "--", text)
+
+    def activate(self, wid):
+        self.xdotool("windowactivate", "--sync", wid, check=False)
+
+    # ---- screen ------------------------------------------------------------------------
+
+    @staticmethod
+    def can_screenshot():
+        return shutil.which("import") is not None or shutil.which("xwd") is not None
+
+    def screenshot(self, path=None):
+        """Grabs the whole screen; saves it to path when given; returns an Image."""
+        if shutil.which("import"):
+            data = self._run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                             binary=True).stdout
+            image = Image.from_ppm(data)
+        elif shutil.which("xwd"):
+            data = self._run(["xwd", "-root", "-silent"], binary=True).stdout
+            image = Image.from_xwd(data)
+        else:
+            raise unittest.SkipTest("neither ImageMagick's import nor xwd is installed")
+        if path:
+            with open(path, "wb") as f:
+                f.write(b"P6\n%d %d\n255\n" % (image.width, image.height) + image.rgb)
+        return image
+
+    # ---- teardown ----------------------------------------------------------------------
+
+    def _stop(self, name):
+        proc = self.procs.pop(name, None)
+        if proc is None or proc.poll() is not None:
+            return
+        try:
+            os.killpg(proc.pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+        try:
+            proc.wait(3)
+        except subprocess.TimeoutExpired:
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            proc.wait(3)
+
+    def close(self):
+        """Ends every process of the session, the program first, the X server last."""
+        for name in reversed(list(self.procs)):
+            self._stop(name)
+        if os.environ.get("QUILLET_E2E_KEEP"):
+            print("kept", self.root)
+        else:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.close()
+
+    # ---- helpers -----------------------------------------------------------------------
+
+    def _run(self, argv, check=True, binary=False):
+        result = subprocess.run(argv, env=self.env(), stdin=subprocess.DEVNULL,
+                                capture_output=True, text=not binary, timeout=30)
+        if check and result.returncode != 0:
+            raise RuntimeError("%s failed (%d): %s" % (" ".join(map(str, argv)),
+                                                         result.returncode, result.stderr))
+        return result
+
+
+class DesktopTestCase(unittest.TestCase):
+    """A test with its own Desktop (started in setUp, closed in tearDown)."""
+
+    tray = True
+
+    def setUp(self):
+        missing = missing_tools()
+        if missing:
+            self.skipTest("missing tools: " + ", ".join(missing))
+        self.desktop = Desktop(tray=self.tray)
+        self.addCleanup(self.desktop.close)
+        self.desktop.start()

@@ -1,0 +1,209 @@
+"""The program on a desktop: note windows, tray, start with "mini", dragging notes, exit."""
+
+import time
+import unittest
+
+import harness
+
+NOTE_NAME = "^Quillet$"
+MAIN_NAME = "^Quillet-4862$"
+QUESTION_NAME = "^确定退出$"
+
+
+def rgb(colour):
+    """A stored 0x00BBGGRR colour as (r, g, b)."""
+    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
+
+
+NOTES = [
+    dict(content="第一条便签 WWWW", back=0x00FFFF, font=0xFF0000),  # yellow, blue text
+    dict(content="it's two WWWW", back=0x00FF00, font=0x0000FF),  # green, red text
+    dict(content="three 三 WWWW", back=0xFFFF00, font=0x000000),  # cyan, black text
+    dict(content="not shown", back=0xFF00FF, font=0x000000, visual=0),
+]
+SHOWN = [n for n in NOTES if n.get("visual", 1)]
+
+
+class DesktopTest(harness.DesktopTestCase):
+    def launch(self, *args):
+        self.ids = self.desktop.install(NOTES)
+        self.app = self.desktop.launch(*args)
+        return self.desktop.wait_windows(len(SHOWN), name=NOTE_NAME)
+
+    # ---- finding things ----------------------------------------------------------------
+
+    def in_tray(self, wid):
+        tray = self.desktop.geometry(self.desktop.tray_window)
+        return tray.contains(*self.desktop.geometry(wid).centre)
+
+    def main_windows(self):
+        """The viewable main window(s); the tray icon shares the caption and is left out."""
+        return [w for w in self.desktop.search(name=MAIN_NAME) if not self.in_tray(w)]
+
+    def wait_main(self, shown=True, timeout=10):
+        harness.wait_until(lambda: bool(self.main_windows()) == shown, timeout,
+                           what="the main window to be %s" % ("shown" if shown else "hidden"))
+
+    def tray_icon(self):
+        def find():
+            return [w for w in self.desktop.search(pid=self.app.pid) if self.in_tray(w)]
+        return harness.wait_until(find, what="the program's tray icon")[0]
+
+    def show_from_tray(self):
+        """Activates the tray icon: a click, or a double click where a click is not enough."""
+        x, y = self.desktop.geometry(self.tray_icon()).centre
+        self.desktop.click(x, y)
+        try:
+            self.wait_main(True, timeout=3)
+        except TimeoutError:
+            self.desktop.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+            self.wait_main(True)
+
+    def assert_running(self):
+        self.assertIsNone(self.app.poll(), "the program ended:\n" + self.desktop.log("quillet"))
+
+    def assert_notes_stay(self, count=len(SHOWN), settle=0.5):
+        time.sleep(settle)
+        self.assertEqual(len(self.desktop.search(name=NOTE_NAME)), count)
+
+    def press_on(self, wid, *keys):
+        self.desktop.activate(wid)
+        time.sleep(0.2)
+        self.desktop.key(*keys)
+
+
+class NotesOnScreen(DesktopTest):
+    def test_one_borderless_window_per_shown_note(self):
+        notes = self.launch()
+        self.wait_main(True)
+        self.assert_notes_stay()  # the note that is not shown gets no window, none doubles
+        for wid in notes:
+            geometry = self.desktop.geometry(wid)
+            self.assertEqual((geometry.width, geometry.height), (170, 120))
+            self.assertIn("= 0, 0, 0, 0", self.desktop.property(wid, "_NET_FRAME_EXTENTS"))
+            self.assertIn('"Quillet"', self.desktop.property(wid, "WM_NAME"))
+        # Notes never take a place in a task bar: the window manager keeps them off its
+        # list of normal application windows.
+        self.assertIn("UTILITY", self.desktop.property(notes[0], "_NET_WM_WINDOW_TYPE"))
+
+    def test_mini_start_shows_notes_with_their_colours_and_text(self):
+        notes = self.launch("mini")
+        self.tray_icon()
+        time.sleep(1.0)  # the main window would have appeared by now
+        self.assertEqual(self.main_windows(), [])
+        self.assert_running()
+        if not self.desktop.can_screenshot():
+            self.skipTest("no screenshot tool for the colour check")
+        image = self.desktop.screenshot()
+        by_colour = {}
+        for wid in notes:
+            g = self.desktop.geometry(wid)
+            by_colour.setdefault(image.pixel(g.x + 1, g.y + 1), []).append(g)
+        for note in SHOWN:
+            windows = by_colour.get(rgb(note["back"]), [])
+            self.assertEqual(len(windows), 1, "one window on %r: %r" % (note, by_colour))
+            g = windows[0]
+            # The text is drawn in the note's text colour inside the 4-pixel margin.
+            text_area = harness.Geometry(g.x + 4, g.y + 4, g.width - 8, g.height - 8)
+            self.assertIn(rgb(note["font"]), image.colours(text_area), note["content"])
+        # Back from the tray.
+        self.show_from_tray()
+        self.assert_notes_stay()
+
+
+class TrayAndExit(DesktopTest):
+    def test_closing_the_main_window_hides_it_in_the_tray(self):
+        self.launch()
+        self.wait_main(True)
+        self.press_on(self.main_windows()[0], "alt+F4")
+        self.wait_main(False)
+        self.assert_running()
+        self.assert_notes_stay()
+        self.show_from_tray()
+        self.assert_running()
+        self.assert_notes_stay()
+
+    def open_exit_question(self):
+        self.wait_main(True)
+        self.press_on(self.main_windows()[0], "alt+f")
+        time.sleep(0.3)
+        self.desktop.key("x")
+        return self.desktop.wait_windows(1, name=QUESTION_NAME)[0]
+
+    def test_exit_asks_first_no_keeps_everything_yes_ends(self):
+        self.launch()
+        self.open_exit_question()
+        self.desktop.key("Escape")  # No
+        self.desktop.wait_windows(0, name=QUESTION_NAME)
+        self.assert_running()
+        self.assert_notes_stay()
+        self.assertEqual(len(self.main_windows()), 1)
+        self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
+
+        self.open_exit_question()
+        self.desktop.key("y")  # Yes
+        try:
+            status = self.desktop.wait_exit(timeout=5)
+        except Exception:
+            self.desktop.key("Return")  # the Yes button by default
+            status = self.desktop.wait_exit(timeout=10)
+        self.assertEqual(status, 0, self.desktop.log("quillet"))
+        self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
+        self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
+
+
+class DraggingNotes(DesktopTest):
+    def test_dragging_the_text_moves_the_note(self):
+        notes = self.launch("mini")
+        note, others = notes[0], notes[1:]
+        before = self.desktop.geometry(note)
+        others_before = [self.desktop.geometry(w) for w in others]
+        start = (before.x + 60, before.y + 40)
+        self.desktop.drag(start, (start[0] + 120, start[1] + 70), steps=10)
+        after = harness.wait_until(
+            lambda: (lambda g: g if g.x != before.x else None)(self.desktop.geometry(note)),
+            timeout=3, what="the note to move")
+        # The window follows the pointer once the move has begun: at most the first step of
+        # the drag (12, 7) is lost to the hand-over.
+        self.assertTrue(120 - 12 <= after.x - before.x <= 120, after)
+        self.assertTrue(70 - 7 <= after.y - before.y <= 70, after)
+        self.assertEqual((after.width, after.height), (before.width, before.height))
+        self.assertEqual([self.desktop.geometry(w) for w in others], others_before)
+        # The pointer is free again: moving it on leaves the note where it is.
+        self.desktop.move(after.x + 300, after.y + 200)
+        time.sleep(0.3)
+        self.assertEqual(self.desktop.geometry(note), after)
+
+    def test_dragging_the_bottom_right_corner_resizes_the_note(self):
+        notes = self.launch("mini")
+        note = notes[0]
+        before = self.desktop.geometry(note)
+        corner = (before.x + before.width - 1, before.y + before.height - 1)
+        self.desktop.drag(corner, (corner[0] + 60, corner[1] + 40), steps=6)
+        after = harness.wait_until(
+            lambda: (lambda g: g if g.width != before.width else None)(
+                self.desktop.geometry(note)), timeout=3, what="the note to resize")
+        self.assertEqual((after.x, after.y), (before.x, before.y))
+        self.assertAlmostEqual(after.width, before.width + 60, delta=2)
+        self.assertAlmostEqual(after.height, before.height + 40, delta=2)
+        self.desktop.move(after.x + 400, after.y + 300)
+        time.sleep(0.3)
+        self.assertEqual(self.desktop.geometry(note), after)
+
+    def test_right_click_opens_the_note_menu_for_that_note(self):
+        notes = self.launch("mini")
+        note = notes[1]
+        g = self.desktop.geometry(note)
+        self.desktop.click(g.x + 60, g.y + 40, button=3)
+        time.sleep(0.5)
+        self.desktop.key("c")  # 关闭窗口[&C]: closes this note's window only
+        harness.wait_until(lambda: note not in self.desktop.search(name=NOTE_NAME),
+                           timeout=5, what="the note window to close")
+        self.assert_notes_stay(len(SHOWN) - 1)
+        self.assertEqual(sorted(set(notes) - {note}),
+                         sorted(self.desktop.search(name=NOTE_NAME)))
+        self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
+
+
+if __name__ == "__main__":
+    unittest.main()
