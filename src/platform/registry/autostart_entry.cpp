@@ -151,6 +151,27 @@ std::optional<Found> find(const QString& valueName) {
 
 }  // namespace
 
+// Launchers look for the program named in Exec before they expand "%%" in it, so a program
+// whose path holds a percent sign would never be found. Such a program is started through the
+// shell, which gets the path as an ordinary argument.
+const QStringList kShellPrefix = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                  QStringLiteral("exec \"$0\" \"$@\"")};
+
+QStringList launchArguments(const QStringList& arguments) {
+    if (!arguments.isEmpty() && arguments.front().contains(u'%')) {
+        return kShellPrefix + arguments;
+    }
+    return arguments;
+}
+
+QStringList programArguments(const QStringList& launched) {
+    if (launched.size() > kShellPrefix.size() &&
+        launched.mid(0, kShellPrefix.size()) == kShellPrefix) {
+        return launched.mid(kShellPrefix.size());
+    }
+    return launched;
+}
+
 QString directory() {
     return configHome() + QStringLiteral("/autostart");
 }
@@ -388,8 +409,11 @@ std::optional<Entry> read(const QString& valueName) {
     entry.type = typeOk && (type == RegSz || type == RegExpandSz) ? type : RegSz;
 
     const std::optional<QString> exec = parsed.get(QStringLiteral("Exec"));
-    const std::optional<QStringList> arguments =
+    std::optional<QStringList> arguments =
         exec ? argumentsFromExec(unescapeString(*exec)) : std::optional<QStringList>(QStringList{});
+    if (arguments) {
+        arguments = programArguments(*arguments);
+    }
     const std::optional<QString> kept = parsed.get(kCommandKey);
     if (kept) {
         const QString command = unescapeString(*kept);
@@ -426,7 +450,8 @@ Status write(const QString& valueName, const QString& command, std::uint32_t typ
     if (arguments.isEmpty()) {
         text += QStringLiteral("Hidden=true\n");
     } else {
-        text += QStringLiteral("Exec=") + escapeString(execFromArguments(arguments)) + u'\n';
+        text += QStringLiteral("Exec=") +
+                escapeString(execFromArguments(launchArguments(arguments))) + u'\n';
         if (QDir::isAbsolutePath(arguments.front())) {
             text += QStringLiteral("TryExec=") + escapeString(arguments.front()) + u'\n';
         }

@@ -8,7 +8,9 @@
 //   Version=1.5
 //   Name=<name>
 //   Comment=Started at log-on
-//   Exec=<the command, as program and arguments, quoted and escaped by the Desktop Entry rules>
+//   Exec=<the command, as program and arguments, quoted and escaped by the Desktop Entry rules;
+//         a program whose path holds "%" is started as  /bin/sh -c 'exec "$0" "$@"' <program> ...
+//         because launchers look for the program before they turn "%%" into "%">
 //   TryExec=<the program, when it is an absolute path>
 //   Terminal=false
 //   X-Quillet-Value-Type=<1 or 2>
@@ -57,6 +59,11 @@ QString commandFromArguments(const QStringList& arguments);
 // argumentsFromExec returns nothing when quotes are unbalanced.
 QString execFromArguments(const QStringList& arguments);
 std::optional<QStringList> argumentsFromExec(const QString& exec);
+
+// What Exec starts for a program and its arguments (the shell for a program whose path holds a
+// percent sign), and back.
+QStringList launchArguments(const QStringList& arguments);
+QStringList programArguments(const QStringList& launched);
 
 // The string escapes of Desktop Entry values (\s \n \t \r \\), both ways.
 QString escapeString(const QString& text);

@@ -138,8 +138,11 @@ class RegistryTest : public QObject {
                 kept.append(line);
             }
         }
-        QCOMPARE(entry::argumentsFromExec(entry::unescapeString(exec)),
-                 std::optional<QStringList>(entry::commandArguments(command)));
+        const std::optional<QStringList> launched =
+            entry::argumentsFromExec(entry::unescapeString(exec));
+        QVERIFY(launched);
+        QCOMPARE(*launched, entry::launchArguments(entry::commandArguments(command)));
+        QCOMPARE(entry::programArguments(*launched), entry::commandArguments(command));
         if (fromExecAlone) {
             writeFile(entryFile(QStringLiteral("Quillet")),
                       kept.join(QStringLiteral("\n")).toUtf8());
