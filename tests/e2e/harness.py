@@ -13,6 +13,8 @@ Environment:
   QUILLET_E2E_KEEP  when set, the temporary folder is kept (its path is printed)
 """
 
+import atexit
+import ctypes
 import json
 import os
 import re
@@ -47,6 +49,24 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
         if time.monotonic() >= deadline:
             raise TimeoutError("timed out after %.1f s waiting for %s" % (timeout, what))
         time.sleep(interval)
+
+
+def _die_with_parent():
+    """In the child, before exec: be killed when the harness dies, however it dies."""
+    try:
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG; the X server cleans up on TERM
+    except (OSError, AttributeError):
+        pass
+
+
+_LIVE = set()
+
+
+@atexit.register
+def _close_all():
+    for desktop in list(_LIVE):
+        desktop.close()
 
 
 def sql_quote(text):
@@ -123,8 +143,10 @@ class Image:
         (header_size, _version, _format, _depth, width, height, _xoffset, byte_order,
          _unit, _bit_order, _pad, bits_per_pixel, bytes_per_line, _visual, red_mask,
          green_mask, blue_mask, _bits_rgb, _entries, ncolours) = header[:20]
-        if bits_per_pixel != 32:
-            raise ValueError("only 32-bit XWD images are read")
+        if bits_per_pixel not in (24, 32):
+            raise ValueError("only 24- and 32-bit XWD images are read, not %d-bit"
+                             % bits_per_pixel)
+        step = bits_per_pixel // 8
         offset = header_size + ncolours * 12
         order = "little" if byte_order == 0 else "big"
 
@@ -133,10 +155,20 @@ class Image:
 
         rs, gs, bs = shift(red_mask), shift(green_mask), shift(blue_mask)
         rgb = bytearray(width * height * 3)
+        if order == "little" and (red_mask, green_mask, blue_mask) == (0xFF0000, 0xFF00, 0xFF):
+            # The usual layout: blue, green, red (and a pad byte) in each pixel.
+            for y in range(height):
+                line = data[offset + y * bytes_per_line:offset + y * bytes_per_line
+                            + width * step]
+                row = y * width * 3
+                rgb[row:row + width * 3:3] = line[2::step]
+                rgb[row + 1:row + width * 3:3] = line[1::step]
+                rgb[row + 2:row + width * 3:3] = line[0::step]
+            return Image(width, height, bytes(rgb))
         for y in range(height):
             line = offset + y * bytes_per_line
             for x in range(width):
-                v = int.from_bytes(data[line + x * 4:line + x * 4 + 4], order)
+                v = int.from_bytes(data[line + x * step:line + x * step + step], order)
                 i = (y * width + x) * 3
                 rgb[i] = (v & red_mask) >> rs
                 rgb[i + 1] = (v & green_mask) >> gs
@@ -163,6 +195,7 @@ class Desktop:
             os.makedirs(os.path.join(self.home, sub), exist_ok=True)
         os.chmod(os.path.join(self.home, "runtime"), 0o700)
         os.makedirs(self.app_dir)
+        _LIVE.add(self)
 
     # ---- environment -------------------------------------------------------------------
 
@@ -196,7 +229,8 @@ class Desktop:
         with open(log, "ab") as out:
             proc = subprocess.Popen(argv, cwd=cwd or self.root, env=popen.pop("env", None)
                                     or self.env(), stdin=subprocess.DEVNULL, stdout=out,
-                                    stderr=subprocess.STDOUT, start_new_session=True, **popen)
+                                    stderr=subprocess.STDOUT, start_new_session=True,
+                                    preexec_fn=_die_with_parent, **popen)
         self.procs[name] = proc
         return proc
 
@@ -447,6 +481,7 @@ class Desktop:
 
     def close(self):
         """Ends every process of the session, the program first, the X server last."""
+        _LIVE.discard(self)
         for name in reversed(list(self.procs)):
             self._stop(name)
         if os.environ.get("QUILLET_E2E_KEEP"):

@@ -2,6 +2,8 @@
 
 import os
 import shutil
+import subprocess
+import sys
 import unittest
 
 import harness
@@ -27,6 +29,22 @@ class ImageReaders(unittest.TestCase):
         image = harness.Image.from_xwd(header + pixels + b"\0" * 4)  # padded line
         self.assertEqual(image.pixel(0, 0), (0x11, 0x22, 0x33))
         self.assertEqual(image.pixel(1, 0), (0xFF, 0x80, 0x01))
+
+    def test_xwd_big_endian_and_24_bit(self):
+        def xwd(bits, order, masks, pixels, line):
+            fields = [100, 7, 2, 24, 2, 1, 0, order, 32, 0, 32, bits, line, 4, *masks, 8, 256,
+                      0, 2, 1, 0, 0, 0]
+            return b"".join(f.to_bytes(4, "big") for f in fields) + pixels
+
+        big = xwd(32, 1, (0xFF, 0xFF00, 0xFF0000),  # red in the low byte, most significant first
+                  (0x00332211).to_bytes(4, "big") + (0x000180FF).to_bytes(4, "big"), 8)
+        image = harness.Image.from_xwd(big)
+        self.assertEqual(image.pixel(0, 0), (0x11, 0x22, 0x33))
+        self.assertEqual(image.pixel(1, 0), (0xFF, 0x80, 0x01))
+        packed = xwd(24, 0, (0xFF0000, 0xFF00, 0xFF), bytes([0x33, 0x22, 0x11, 3, 2, 1, 0, 0]), 8)
+        image = harness.Image.from_xwd(packed)
+        self.assertEqual(image.pixel(0, 0), (0x11, 0x22, 0x33))
+        self.assertEqual(image.pixel(1, 0), (1, 2, 3))
 
 
 class Session(unittest.TestCase):
@@ -62,6 +80,22 @@ class Session(unittest.TestCase):
         harness.wait_until(lambda: not os.path.exists("/tmp/.X11-unix/X" + number),
                            timeout=5, what="the X socket to go")
         self.assertFalse(os.path.exists(desktop.root))
+
+    def test_session_dies_with_a_killed_harness(self):
+        # A harness killed outright (a test runner's timeout) must not leave an X server.
+        child = subprocess.run(
+            [sys.executable, "-c", "import os, signal, harness\n"
+             "d = harness.Desktop(tray=False).start()\n"
+             "print(d.display, d.root, flush=True)\n"
+             "os.kill(os.getpid(), signal.SIGKILL)\n"],
+            cwd=os.path.dirname(os.path.abspath(harness.__file__)), capture_output=True,
+            text=True, timeout=60)
+        display, root = child.stdout.split()
+        try:
+            harness.wait_until(lambda: not os.path.exists("/tmp/.X11-unix/X" + display[1:]),
+                               timeout=10, what="the X server of the killed harness to end")
+        finally:
+            shutil.rmtree(root, ignore_errors=True)
 
     def test_database_is_made_and_seeded(self):
         makedb = os.path.join(harness.bin_dir(), "quillet-makedb")
