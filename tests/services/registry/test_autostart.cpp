@@ -69,6 +69,11 @@ class AutostartTest : public QObject {
     // The environment of a log-on session that sees only this test's autostart folder.
     QProcessEnvironment sessionEnvironment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home_->path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                           home_->path() + QStringLiteral("/data"));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"),
+                           home_->path() + QStringLiteral("/cache"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config());
         environment.insert(QStringLiteral("XDG_CONFIG_DIRS"),
                            home_->path() + QStringLiteral("/no-system-entries"));
