@@ -1,0 +1,180 @@
+#include "main_window/main_controller.h"
+
+#include "desktop_note/note_window.h"
+#include "platform/controls/listview.h"
+#include "platform/forms/forms.h"
+#include "store/globals.h"
+#include "store/statements.h"
+
+#include <QHash>
+#include <QLabel>
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Runs one step of a procedure that goes on whatever fails: every error of the step is dropped.
+template <typename 步骤>
+void 忽略错误(步骤&& 做) {
+    try {
+        做();
+    } catch (...) {
+    }
+}
+
+// The desktop note window of a form, or null for any other kind of window.
+Form_Quillet* 便签窗口(const platform::Forms::条目& 条目) {
+    if (!条目.存在()) {
+        return nullptr;
+    }
+    return dynamic_cast<Form_Quillet*>(条目.窗体);
+}
+
+}  // namespace
+
+Class_主窗体::Class_主窗体(platform::controls::ListView& ListView_Quillet, 便签菜单宿主& 宿主)
+    : ListView_Quillet_(ListView_Quillet), 宿主_(宿主) {
+    初始化列头();
+}
+
+void Class_主窗体::初始化列头() {
+    列头文字 = {QStringLiteral("显示"), QStringLiteral("编号"), QStringLiteral("内容"),
+                QStringLiteral("创建时间"), QStringLiteral("修改时间")};
+    列头宽度 = {540, 1, 4000, 2000, 2000};
+}
+
+void Class_主窗体::初始化界面(platform::controls::ListView& 列表) {
+    for (std::size_t i = 0; i < 列头文字.size(); ++i) {
+        列表.添加列(列头文字[i], 列头宽度[i]);
+    }
+    dao::Recordset 记录集 = 获取数据();
+    刷新数据(列表, 记录集);
+}
+
+dao::Recordset Class_主窗体::获取数据() {
+    return 自定义变量::全局数据库().数据库_查找_语句(store::全部便签语句());
+}
+
+void Class_主窗体::刷新数据(platform::controls::ListView& 列表, dao::Recordset& 记录集) {
+    数据已加载_ = false;
+    // Moving to the last row makes the count exact; an empty set cannot move and counts 0.
+    忽略错误([&] { 记录集.MoveLast(); });
+    long 末索引 = -1;
+    忽略错误([&] { 末索引 = 记录集.RecordCount() - 1; });
+    忽略错误([&] { 记录集.MoveFirst(); });
+    for (long i = 0; i <= 末索引; ++i) {
+        int 行 = 0;
+        忽略错误([&] { 行 = 列表.添加行(QString()); });
+        忽略错误([&] {
+            if (记录集.Fields(QStringLiteral("Visual")).ToBool()) {
+                列表.设置勾选(行, true);
+            }
+        });
+        忽略错误([&] { 列表.设置子项(行, 1, 记录集.Fields(QStringLiteral("ID")).ToText()); });
+        忽略错误([&] { 列表.设置子项(行, 2, 记录集.Fields(QStringLiteral("content")).ToText()); });
+        忽略错误(
+            [&] { 列表.设置子项(行, 3, 记录集.Fields(QStringLiteral("CreateTime")).ToText()); });
+        忽略错误(
+            [&] { 列表.设置子项(行, 4, 记录集.Fields(QStringLiteral("ChangeTime")).ToText()); });
+        忽略错误([&] { 记录集.MoveNext(); });
+    }
+    数据已加载_ = true;
+}
+
+void Class_主窗体::初始化便签显示(platform::controls::ListView& 列表) {
+    for (int 行 = 1; 行 <= 列表.行数(); ++行) {
+        if (列表.勾选(行)) {
+            创建便签窗口(列表, 行);
+        }
+    }
+}
+
+void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, int 行) {
+    // Until it is shown the window belongs to this call: a note that cannot be read leaves no
+    // hidden window behind, and the error goes on to the caller.
+    auto 窗口 = std::make_unique<Form_Quillet>(宿主_);
+    窗口->Label_Quillet()->setText(列表.子项(行, 2));
+    const dao::Recordset 记录集 =
+        自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(列表.子项(行, 1)));
+    窗口->设置背景颜色(记录集.Fields(QStringLiteral("BackColor")).ToInt32());
+    窗口->设置文字颜色(记录集.Fields(QStringLiteral("FontColor")).ToInt32());
+    窗口->Tag = 列表.子项(行, 1);
+    窗口.release()->show();
+}
+
+void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行) {
+    if (!数据已加载_) {
+        return;
+    }
+    if (列表.勾选(行)) {
+        // Every set mark opens a window of its own, even when the note already has one.
+        创建便签窗口(列表, 行);
+        return;
+    }
+    QString 编号;
+    try {
+        编号 = 列表.子项(行, 1);
+    } catch (...) {
+        return;
+    }
+    // Every window of the note closes; the snapshot survives windows that go away meanwhile.
+    for (const auto& 条目 : platform::Forms::快照()) {
+        忽略错误([&] {
+            if (Form_Quillet* 窗口 = 便签窗口(条目); 窗口 && 窗口->Tag == 编号) {
+                窗口->卸载();
+            }
+        });
+    }
+}
+
+void Class_主窗体::刷新便签() {
+    // The open note windows by Tag, each list in load order; one walk over the rows then
+    // reaches every window of each row's note.
+    QHash<QString, std::vector<QPointer<Form_Quillet>>> 按编号;
+    for (const auto& 条目 : platform::Forms::快照()) {
+        忽略错误([&] {
+            if (Form_Quillet* 窗口 = 便签窗口(条目)) {
+                按编号[窗口->Tag].emplace_back(窗口);
+            }
+        });
+    }
+    if (按编号.isEmpty()) {
+        return;
+    }
+    platform::controls::ListView& 列表 = ListView_Quillet_;
+    int 行数 = 0;
+    忽略错误([&] { 行数 = 列表.行数(); });
+    for (int 行 = 1; 行 <= 行数; ++行) {
+        QString 编号;
+        try {
+            编号 = 列表.子项(行, 1);
+        } catch (...) {
+            continue;
+        }
+        const auto 找到 = 按编号.constFind(编号);
+        if (找到 == 按编号.cend()) {
+            continue;
+        }
+        for (const QPointer<Form_Quillet>& 窗口 : *找到) {
+            if (窗口.isNull()) {
+                continue;
+            }
+            // Without a result the colour steps fail (value() throws) and are skipped.
+            std::optional<dao::Recordset> 记录集;
+            忽略错误([&] {
+                记录集.emplace(
+                    自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号)));
+            });
+            忽略错误([&] { 窗口->Label_Quillet()->setText(列表.子项(行, 2)); });
+            忽略错误([&] {
+                窗口->设置背景颜色(记录集.value().Fields(QStringLiteral("BackColor")).ToInt32());
+            });
+            忽略错误([&] {
+                窗口->设置文字颜色(记录集.value().Fields(QStringLiteral("FontColor")).ToInt32());
+            });
+        }
+    }
+}

@@ -15,7 +15,7 @@ class 便签菜单宿主;
 // Class_主窗体: the controller behind the main window's note list. It sets up the five columns,
 // fills one row per note, and keeps the desktop note windows in step with the rows' marks.
 class Class_主窗体 {
-public:
+  public:
     // ListView_Quillet is the main window's list, used directly by 刷新便签; the host opens the
     // note menu for the note windows this object creates.
     Class_主窗体(platform::controls::ListView& ListView_Quillet, 便签菜单宿主& 宿主);
@@ -30,7 +30,7 @@ public:
 
     bool 数据已加载() const { return 数据已加载_; }
 
-private:
+  private:
     void 初始化列头();
     void 创建便签窗口(platform::controls::ListView& 列表, int 行);
 
