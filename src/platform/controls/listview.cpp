@@ -26,6 +26,16 @@ Qt::CheckState 勾选状态(bool 勾选) {
     return 勾选 ? Qt::Checked : Qt::Unchecked;
 }
 
+// Runs a handler raised by the user's input. Qt's event dispatch cannot carry an exception, so
+// an error the handler lets out ends here (the program's handlers catch their own).
+template <typename 处理>
+void 在事件中(处理&& 做) {
+    try {
+        做();
+    } catch (...) {
+    }
+}
+
 // Qt's item delegate toggles a check box on every release of the left button over it. A double
 // click delivers two releases (press, release, press, double click, release), so it would
 // toggle the mark twice. The release that ends a double click is swallowed here: a double
@@ -259,7 +269,9 @@ void ListView::数据已改变(const QModelIndex& 左上, const QModelIndex& 右
     if (左上.column() > 0 || (!角色.isEmpty() && !角色.contains(Qt::CheckStateRole))) {
         return;
     }
-    核对勾选(左上.row(), 右下.row());
+    // Marks changed by code are checked where they are set, and an error of the handler passes
+    // to that code; what arrives here comes from the view (a click) or from a model notice.
+    在事件中([&] { 核对勾选(左上.row(), 右下.row()); });
 }
 
 void ListView::核对勾选(int 首, int 末) {
@@ -364,7 +376,7 @@ void ListView::keyPressEvent(QKeyEvent* 事件) {
     const bool 空格 = 事件->key() == Qt::Key_Space || 事件->key() == Qt::Key_Select;
     if (空格 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
         const int 行 = currentIndex().row() + 1;
-        设置勾选(行, !勾选(行));
+        在事件中([&] { 设置勾选(行, !勾选(行)); });
         事件->accept();
         return;
     }
@@ -376,7 +388,7 @@ void ListView::mouseReleaseEvent(QMouseEvent* 事件) {
     const QPoint 全局位置 = 事件->globalPosition().toPoint();
     QTreeView::mouseReleaseEvent(事件);
     if (鼠标按键) {
-        鼠标按键(按键, 全局位置);
+        在事件中([&] { 鼠标按键(按键, 全局位置); });
     }
 }
 

@@ -236,6 +236,20 @@ class TestListView : public QObject {
         QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 勾选框中心(列表, 2));
         QVERIFY(!列表.勾选(2));
         QCOMPARE(变化, (std::vector<int>{2, 1, 1, 2}));
+
+        // A handler's error cannot travel through the event dispatch; it ends in the list.
+        列表.勾选已改变 = [&](int 行) {
+            变化.push_back(行);
+            throw std::runtime_error("handler failed");
+        };
+        QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 勾选框中心(列表, 2));
+        QTest::keyClick(&列表, Qt::Key_Space);
+        QCOMPARE(变化, (std::vector<int>{2, 1, 1, 2, 2, 1}));
+        QVERIFY(列表.勾选(2));
+        QVERIFY(列表.勾选(1));
+        // Set by code, the error passes to the code that set the mark.
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, 列表.设置勾选(1, false));
+        QVERIFY(!列表.勾选(1));
     }
 
     void aDoubleClickOnTheBoxTogglesOnce() {
