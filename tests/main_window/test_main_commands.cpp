@@ -1,0 +1,469 @@
+// The main window's commands: delete, edit, reload, the note menu, the tray and list menus,
+// and the exit sequence.
+
+#include "main_form_fixture.h"
+
+#include "desktop_note/note_window.h"
+#include "editor/editor_dialog.h"
+#include "main_window/main_controller.h"
+#include "main_window/quit_signal.h"
+#include "platform/controls/colorpicker.h"
+#include "platform/controls/listview.h"
+#include "platform/dao/dao.h"
+#include "platform/forms/forms.h"
+#include "store/globals.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <csignal>
+
+using namespace 测试;
+
+namespace {
+
+// Starts a main window over three notes; the ids come back in 编号.
+Form_Main* 三条便签(程序目录& 目录, std::vector<int>& 编号) {
+    编号 = 目录.添加({{QStringLiteral("甲"), 0x00112233, 0x00445566},
+                      {QStringLiteral("乙"), 0x00778899, 0x00AABBCC},
+                      {QStringLiteral("丙")}});
+    Form_Main* 窗口 = 新主窗口(目录);
+    return 窗口->Form_Load() == 0 ? 窗口 : nullptr;
+}
+
+QStringList 窗口标签() {
+    QStringList 标签;
+    for (Form_Quillet* 窗口 : 便签窗口()) {
+        标签 << 窗口->Tag;
+    }
+    return 标签;
+}
+
+// Closes the popup menu that is open, recording which one it was.
+struct 弹出记录 {
+    QWidget* 弹出 = nullptr;
+    QTimer 计时器;
+    弹出记录() {
+        计时器.setInterval(10);
+        QObject::connect(&计时器, &QTimer::timeout, [this] {
+            if (QWidget* 当前 = QApplication::activePopupWidget()) {
+                弹出 = 当前;
+                当前->close();
+            }
+        });
+        计时器.start();
+    }
+};
+
+}  // namespace
+
+class MainCommandsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup() { 清理(); }
+
+    void deleteAndEditOnEmptyListSayNothing() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_删除_Click();
+        窗口->编辑_修改_Click();
+        窗口->菜单项(QStringLiteral("编辑_删除"))->trigger();
+        窗口->菜单项(QStringLiteral("编辑_修改"))->trigger();
+        QTest::qWait(50);
+        QCOMPARE(应答.次数, 0);
+        QVERIFY(编辑器窗口().empty());
+    }
+
+    void deleteAndEditWithoutSelectionComplain() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        窗口->ListView_Quillet->选中(0);
+        for (auto 命令 : {&Form_Main::编辑_删除_Click, &Form_Main::编辑_修改_Click}) {
+            消息框应答 应答(QMessageBox::Ok);
+            (窗口->*命令)();
+            QCOMPARE(应答.次数, 1);
+            QCOMPARE(应答.文字, QStringLiteral("未选中任何便签！"));
+            QCOMPARE(应答.标题, QStringLiteral("Quillet-4862"));
+            QCOMPARE(应答.图标, QMessageBox::Critical);
+        }
+        QCOMPARE(窗口->ListView_Quillet->行数(), 3);
+        QCOMPARE(目录.便签数(), 3);
+        QVERIFY(编辑器窗口().empty());
+    }
+
+    void deleteRemovesRowWindowAndTableRow() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        窗口->ListView_Quillet->选中(2);
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_删除_Click();
+        QCOMPARE(应答.次数, 0);  // no question asked
+        QCOMPARE(窗口->ListView_Quillet->行数(), 2);
+        QCOMPARE(窗口->ListView_Quillet->子项(1, 1), QString::number(编号[0]));
+        QCOMPARE(窗口->ListView_Quillet->子项(2, 1), QString::number(编号[2]));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(窗口标签(), (QStringList{QString::number(编号[0]), QString::number(编号[2])}));
+        QCOMPARE(目录.便签数(), 2);
+    }
+
+    void deleteKeyDeletesSelectedNote() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        窗口->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(窗口));
+        窗口->ListView_Quillet->setFocus();
+        窗口->ListView_Quillet->选中(1);
+        QTest::keyClick(窗口->ListView_Quillet, Qt::Key_Delete);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 2);
+        QCOMPARE(目录.便签数(), 2);
+    }
+
+    void failingDeleteKeepsRowAndMark() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        // A row whose id text the database cannot take.
+        窗口->ListView_Quillet->设置子项(1, 1, QStringLiteral("not-an-id"));
+        窗口->ListView_Quillet->选中(1);
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_删除_Click();
+        QCOMPARE(应答.次数, 0);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 3);
+        QVERIFY(窗口->ListView_Quillet->勾选(1));
+        QCOMPARE(目录.便签数(), 3);
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+    }
+
+    void editOpensEditorWithTextAndColours() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        窗口->ListView_Quillet->选中(2);
+        窗口->编辑_修改_Click();
+        auto 编辑器 = 编辑器窗口();
+        QCOMPARE(编辑器.size(), std::size_t{1});
+        QCOMPARE(编辑器[0]->便签编号, 编号[1]);
+        QCOMPARE(编辑器[0]->FlatEdit_内容()->toPlainText(), QStringLiteral("乙"));
+        QCOMPARE(编辑器[0]->ColorPicker_背景颜色()->颜色(), 0x00778899);
+        QCOMPARE(编辑器[0]->ColorPicker_字体颜色()->颜色(), 0x00AABBCC);
+        QVERIFY(编辑器[0]->isVisible());
+        // A second edit of the same note opens a second editor.
+        窗口->编辑_修改_Click();
+        QCOMPARE(编辑器窗口().size(), std::size_t{2});
+    }
+
+    void failingEditLeavesNoEditorBehind() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        // The note is gone from the table: its colours cannot be read.
+        窗口->ListView_Quillet->设置子项(1, 1, QStringLiteral("999999"));
+        窗口->ListView_Quillet->选中(1);
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_修改_Click();
+        // An id text that is no number at all.
+        窗口->ListView_Quillet->设置子项(2, 1, QStringLiteral("x"));
+        窗口->ListView_Quillet->选中(2);
+        窗口->编辑_修改_Click();
+        QCOMPARE(应答.次数, 0);
+        QVERIFY(编辑器窗口().empty());
+    }
+
+    void newNoteOpensAnEditorEachTime() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        窗口->文件_新建_Click();
+        窗口->托盘菜单_新建_Click();
+        窗口->列表菜单_新建_Click();
+        const auto 编辑器 = 编辑器窗口();
+        QCOMPARE(编辑器.size(), std::size_t{3});
+        for (auto* 一个 : 编辑器) {
+            QCOMPARE(一个->便签编号, 0);
+            QVERIFY(一个->isVisible());
+        }
+    }
+
+    void reloadKeepsWindowsAndRestoresMarks() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        窗口->ListView_Quillet->设置勾选(1, false);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(便签窗口().size(), std::size_t{2});
+        目录.添加({{QStringLiteral("丁")}});
+        窗口->编辑_刷新列表_Click();
+        QCOMPARE(窗口->ListView_Quillet->行数(), 4);
+        QCOMPARE(窗口->ListView_Quillet->子项(4, 2), QStringLiteral("丁"));
+        for (int 行 = 1; 行 <= 4; ++行) {
+            QVERIFY(窗口->ListView_Quillet->勾选(行));
+        }
+        // The reload opens and closes no window.
+        QCOMPARE(便签窗口().size(), std::size_t{2});
+    }
+
+    void noteMenuActsOnTheCurrentNote() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        便签菜单宿主& 宿主 = *窗口;
+
+        宿主.设置当前便签编号(编号[1]);
+        QCOMPARE(窗口->当前便签编号, 编号[1]);
+        窗口->便签菜单_关闭窗口_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!窗口->ListView_Quillet->勾选(2));
+        QCOMPARE(窗口标签(), (QStringList{QString::number(编号[0]), QString::number(编号[2])}));
+        QCOMPARE(目录.便签数(), 3);
+
+        宿主.设置当前便签编号(编号[2]);
+        窗口->便签菜单_修改_Click();
+        QCOMPARE(窗口->ListView_Quillet->选中行(), 3);
+        QCOMPARE(编辑器窗口().size(), std::size_t{1});
+        QCOMPARE(编辑器窗口()[0]->便签编号, 编号[2]);
+
+        宿主.设置当前便签编号(编号[0]);
+        窗口->便签菜单_删除_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 2);
+        QCOMPARE(目录.便签数(), 2);
+        QCOMPARE(窗口标签(), QStringList{QString::number(编号[2])});
+
+        // A note no longer in the list: nothing happens.
+        消息框应答 应答(QMessageBox::Ok);
+        宿主.设置当前便签编号(编号[0]);
+        窗口->便签菜单_删除_Click();
+        窗口->便签菜单_修改_Click();
+        窗口->便签菜单_关闭窗口_Click();
+        QCOMPARE(应答.次数, 0);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 2);
+        QCOMPARE(编辑器窗口().size(), std::size_t{1});
+    }
+
+    void noteWindowOpensTheNoteMenu() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        弹出记录 记录;
+        static_cast<便签菜单宿主&>(*窗口).弹出便签菜单(便签窗口()[0]);
+        QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->便签菜单));
+    }
+
+    void listAndTrayRightButtonOpenTheirMenus() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        {
+            弹出记录 记录;
+            窗口->ListView_Quillet_MouseButton(Qt::LeftButton, QPoint());
+            QCOMPARE(记录.弹出, nullptr);
+            // Through the list control's own notification.
+            窗口->ListView_Quillet->鼠标按键(Qt::RightButton, QPoint(10, 10));
+            QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->列表菜单));
+        }
+        {
+            弹出记录 记录;
+            窗口->TrayIcon_MouseButton(Qt::LeftButton);
+            QCOMPARE(记录.弹出, nullptr);
+            窗口->TrayIcon_MouseButton(Qt::RightButton);
+            QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->托盘菜单));
+        }
+    }
+
+    void hideAllAndShowAllTwice() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        auto 已勾选 = [窗口] {
+            int 数 = 0;
+            for (int 行 = 1; 行 <= 窗口->ListView_Quillet->行数(); ++行) {
+                数 += 窗口->ListView_Quillet->勾选(行) ? 1 : 0;
+            }
+            return 数;
+        };
+        for (int 次 = 0; 次 < 2; ++次) {
+            窗口->托盘菜单_全部隐藏_Click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(便签窗口().empty());
+            QCOMPARE(已勾选(), 0);
+        }
+        QCOMPARE(目录.便签数(), 3);
+
+        // Show all with one note already shown opens windows for the others only.
+        窗口->ListView_Quillet->设置勾选(2, true);
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        for (int 次 = 0; 次 < 2; ++次) {
+            窗口->托盘菜单_全部显示_Click();
+            QCOMPARE(便签窗口().size(), std::size_t{3});
+            QCOMPARE(已勾选(), 3);
+        }
+        // The list menu's items do the same.
+        窗口->菜单项(QStringLiteral("列表菜单_全部隐藏"))->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(便签窗口().empty());
+        窗口->菜单项(QStringLiteral("列表菜单_全部显示"))->trigger();
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+    }
+
+    void trayActivationShowsTheWindow() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录, {QStringLiteral("mini")});
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(!窗口->isVisible());
+        窗口->托盘菜单_显示窗口_Click();
+        QVERIFY(窗口->isVisible());
+        窗口->close();
+        QVERIFY(!窗口->isVisible());
+        窗口->TrayIcon_Activate();
+        QVERIFY(窗口->isVisible());
+    }
+
+    void editorHostReachesListAndWindows() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        编辑器宿主& 宿主 = *窗口;
+        QCOMPARE(宿主.列表行数(), 3);
+        宿主.设置行勾选(3, false);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(便签窗口().size(), std::size_t{2});
+        宿主.设置行勾选(3, true);
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+
+        // A changed note: reload, then the open window takes the new text.
+        auto& 数据库 = 自定义变量::全局数据库();
+        数据库.数据库_添加_语句(QStringLiteral("UPDATE Tips SET content='新' where id = ") +
+                                QString::number(编号[0]));
+        宿主.编辑_刷新列表_Click();
+        宿主.刷新便签();
+        QCOMPARE(便签窗口()[0]->Label_Quillet()->text(), QStringLiteral("新"));
+    }
+
+    void exitAnsweredNoChangesNothing() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        消息框应答 应答(QMessageBox::No);
+        窗口->托盘菜单_退出程序_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(应答.标题, QStringLiteral("确定退出"));
+        QCOMPARE(应答.文字, QStringLiteral("退出本程序后Quillet将不再显示，是否确定？"));
+        QCOMPARE(应答.图标, QMessageBox::Question);
+        QVERIFY(窗口->isVisible());
+        QVERIFY(!窗口->退出标志());
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+        // The database is still open.
+        自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips"));
+    }
+
+    void exitClosesEverythingInLoadOrder() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        窗口->文件_新建_Click();
+        QPointer<Form_Main> 守护(窗口);
+
+        // Record the order in which the windows are asked to close.
+        QStringList 顺序;
+        struct 记录器 : QObject {
+            QStringList* 顺序;
+            bool eventFilter(QObject* 对象, QEvent* 事件) override {
+                if (事件->type() == QEvent::Close) {
+                    *顺序 << 对象->objectName();
+                }
+                return false;
+            }
+        } 记录;
+        记录.顺序 = &顺序;
+        QStringList 期望;
+        int 序号 = 0;
+        for (const auto& 条目 : platform::Forms::快照()) {
+            条目.窗口->setObjectName(QStringLiteral("窗口%1").arg(序号++));
+            条目.窗口->installEventFilter(&记录);
+            期望 << 条目.窗口->objectName();
+        }
+        期望 << QStringLiteral("窗口0");  // the main window once more, for real
+
+        QEventLoop 循环;
+        QTimer::singleShot(0, 窗口, [窗口] { 窗口->文件_退出_Click(); });
+        QTimer::singleShot(20000, &循环, [&循环] { 循环.exit(99); });
+        消息框应答 应答(QMessageBox::Yes);
+        QCOMPARE(循环.exec(), 0);
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(顺序, 期望);
+        QVERIFY(守护);
+        QVERIFY(窗口->退出标志());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!守护);
+        QCOMPARE(platform::Forms::数量(), 0);
+        // The database is closed.
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 自定义变量::全局数据库().数据库_查找_语句(
+                                                 QStringLiteral("Select * from Tips")));
+    }
+
+    void terminationSignalEndsTheProgram() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        std::vector<int> 编号;
+        Form_Main* 窗口 = 三条便签(目录, 编号);
+        QVERIFY(窗口);
+        QPointer<Form_Main> 守护(窗口);
+        QVERIFY(退出信号::安装());
+        消息框应答 应答(QMessageBox::Yes);
+        QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+        QTimer::singleShot(20000, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(应答.次数, 0);  // no question
+        // The loop ended after the exit sequence: every window really closed, the database too.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!守护);
+        QCOMPARE(platform::Forms::数量(), 0);
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 自定义变量::全局数据库().数据库_查找_语句(
+                                                 QStringLiteral("Select * from Tips")));
+    }
+};
+
+QTEST_MAIN(MainCommandsTest)
+#include "test_main_commands.moc"
