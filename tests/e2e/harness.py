@@ -1,8 +1,9 @@
 """End-to-end harness: runs the built program on a private X server and acts as a user would.
 
 Standard library only. What it needs on the machine: Xvfb, openbox, xdotool, xprop and
-xwininfo (x11-utils), sqlite3, optionally trayer (a tray host), and for screenshots either
-ImageMagick's `import` or `xwd`.
+xwininfo (x11-utils), sqlite3, optionally trayer (a tray host), xmodmap (x11-xserver-utils)
+for typing characters that are not on the keyboard, and for screenshots either
+ImageMagick's `import` or `xwd` (x11-apps).
 
 A `Desktop` is one private X session: Xvfb on a free display, openbox, optionally trayer, a
 temporary HOME with XDG folders, and a folder holding a copy of the program with its own
@@ -432,8 +433,66 @@ class Desktop:
         self.xdotool(*argv, *keys)
 
     def type(self, text, delay_ms=20):
-        """Types text, Chinese included."""
-        self.xdotool("type", "--delay", delay_ms, "--", text)
+        """Types text, Chinese included.
+
+        For a character missing from the keyboard map, xdotool maps a spare key, presses it
+        and takes the mapping back at once; a Qt client often reads the map only after it was
+        taken back and drops the character. With xmodmap at hand, the characters are instead
+        put on spare keys before typing starts, as many at a time as there are spare keys.
+        Every map change makes the client reload its keyboard map, so it may answer the next
+        action a second or two late: wait for outcomes with wait_until, not a fixed pause."""
+        spare = self._spare_keys() if shutil.which("xmodmap") else []
+        if not spare:
+            for run in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", text):
+                if run.isascii():
+                    self.xdotool("type", "--delay", delay_ms, "--", run)
+                else:
+                    self.xdotool("type", "--delay", 100, "--", run)
+                    time.sleep(0.15)
+            return
+        for chunk in self._chunks(text, len(spare)):
+            self._map_keys([c for c in dict.fromkeys(chunk) if not c.isascii()], spare)
+            for run in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]+", chunk):
+                if run.isascii():
+                    self.xdotool("type", "--delay", delay_ms, "--", run)
+                else:
+                    self.xdotool("key", "--delay", delay_ms, *("U%04X" % ord(c) for c in run))
+            if not chunk.isascii():
+                time.sleep(0.5)  # let the client catch up before the map or the user moves on
+
+    @staticmethod
+    def _chunks(text, keys):
+        """Splits text into pieces with at most `keys` distinct non-ASCII characters each."""
+        chunk, foreign = "", set()
+        for c in text:
+            if not c.isascii() and c not in foreign and len(foreign) == keys:
+                yield chunk
+                chunk, foreign = "", set()
+            if not c.isascii():
+                foreign.add(c)
+            chunk += c
+        if chunk:
+            yield chunk
+
+    def _spare_keys(self):
+        """Key codes with nothing on them in the session's original keyboard map."""
+        if not hasattr(self, "_spare"):
+            table = self._run(["xmodmap", "-pke"]).stdout
+            self._spare = [int(k) for k in re.findall(r"^keycode\s+(\d+)\s*=\s*$", table,
+                                                      re.M)]
+            self._mapped = {}
+        return self._spare
+
+    def _map_keys(self, characters, spare):
+        """Puts the characters on spare keys, unless they are there already."""
+        if all(c in self._mapped for c in characters):
+            return
+        self._mapped = dict(zip(characters, spare))
+        argv = ["xmodmap"]
+        for character, keycode in self._mapped.items():
+            argv += ["-e", "keycode %d = U%04X" % (keycode, ord(character))]
+        self._run(argv)
+        time.sleep(0.5)  # clients read the new map when they are told of the change
 
     def activate(self, wid):
         self.xdotool("windowactivate", "--sync", wid, check=False)
