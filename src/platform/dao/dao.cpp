@@ -1,8 +1,11 @@
 #include "platform/dao/dao.h"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <sqlite3.h>
+
+#include <chrono>
 
 namespace dao {
 
@@ -133,9 +136,46 @@ QVariant 列值(sqlite3_stmt* 句柄, int 列) {
         }
         default: {
             const auto* 文字 = reinterpret_cast<const char*>(sqlite3_column_text(句柄, 列));
-            return QVariant(QString::fromUtf8(文字, sqlite3_column_bytes(句柄, 列)));
+            // A text may begin with U+FEFF: it is a character of the text, not a byte-order mark
+            // to drop (QString::fromUtf8 would drop it).
+            QStringDecoder 解码(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            return QVariant(QString(解码(QByteArrayView(文字, sqlite3_column_bytes(句柄, 列)))));
         }
     }
+}
+
+// SQLite reads a statement only up to a NUL character, and UTF-8 cannot carry a UTF-16
+// surrogate without its partner (it would be written as '?'). Such a statement is refused
+// whole, so that nothing cut short or changed is ever stored.
+void 检查语句文字(const QString& sql) {
+    if (const qsizetype 位置 = sql.indexOf(QChar(0)); 位置 >= 0) {
+        throw Error(SQLITE_ERROR,
+                    QStringLiteral("The statement contains a NUL character (at position %1) and "
+                                   "was not run.")
+                        .arg(位置));
+    }
+    if (!QStringView(sql).isValidUtf16()) {
+        throw Error(SQLITE_ERROR,
+                    QStringLiteral("The statement contains a UTF-16 surrogate without its partner, "
+                                   "which cannot be stored, and was not run."));
+    }
+}
+
+// Waits out another program's lock for up to 忙等待毫秒, trying again every millisecond.
+// SQLite's own busy timeout backs off to 100 ms between tries, so a program that saves one note
+// after another can win the lock every time until the wait runs out; short tries find the
+// moment between two of its saves.
+int 等待锁(void*, int 已试次数) {
+    using 时钟 = std::chrono::steady_clock;
+    thread_local 时钟::time_point 开始;
+    if (已试次数 == 0) {
+        开始 = 时钟::now();
+    }
+    if (时钟::now() - 开始 >= std::chrono::milliseconds(忙等待毫秒)) {
+        return 0;
+    }
+    sqlite3_sleep(1);
+    return 1;
 }
 
 }  // namespace
@@ -147,6 +187,7 @@ Recordset Database::OpenRecordset(const QString& sql, int 类型) {
     if (类型 != dbOpenSnapshot) {
         throw Error(3001, QStringLiteral("Invalid argument."));
     }
+    检查语句文字(sql);
     语句 查询(db_, sql);
     if (查询.代码() != SQLITE_OK) {
         if (查询.多余文字()) {
@@ -181,6 +222,7 @@ void Database::Execute(const QString& sql) {
     if (!db_) {
         throw Error(3420, QStringLiteral("Object invalid or no longer set."));
     }
+    检查语句文字(sql);
     语句 动作(db_, sql);
     if (动作.代码() != SQLITE_OK) {
         if (动作.多余文字()) {
@@ -222,7 +264,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& 路径, bool Opt
         数据库->抛出错误(代码);
     }
     sqlite3_extended_result_codes(db, 0);
-    sqlite3_busy_timeout(db, 忙等待毫秒);
+    sqlite3_busy_handler(db, 等待锁, nullptr);
     // Options true asks for the file to oneself.
     数据库->Execute(Options ? QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")
                             : QStringLiteral("PRAGMA locking_mode=NORMAL"));
