@@ -165,7 +165,10 @@ class 列表模型 : public QAbstractTableModel {
     int 添加行(const QString& 文字内容) {
         const int r = rowCount();
         beginInsertRows({}, r, r);
-        行.push_back({Qt::Unchecked, {文字内容}});
+        行数据 新行;
+        新行.文字.resize(static_cast<std::size_t>(std::max(1, columnCount())));  // one allocation
+        新行.文字[0] = 文字内容;
+        行.push_back(std::move(新行));
         endInsertRows();
         return r;
     }
