@@ -13,7 +13,10 @@
 
 namespace 升级 {
 
-升级检查::升级检查(检查设置 设置) : QObject(QCoreApplication::instance()), 设置_(std::move(设置)) {}
+升级检查::升级检查(检查设置 设置) : QObject(QCoreApplication::instance()), 设置_(std::move(设置)) {
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
+            &升级检查::程序退出);
+}
 
 升级检查::~升级检查() {
     if (应答_ != nullptr) {
@@ -70,6 +73,23 @@ void 升级检查::开始(const QUrl& 列表地址, QWidget* 父窗口, 完成�
     期限_->setSingleShot(true);
     connect(期限_, &QTimer::timeout, this, [this] { 中止(结果::超时); });
     期限_->start(设置_.超时毫秒);
+}
+
+void 升级检查::程序退出() {
+    // The event loop has ended: nothing may be left for the application's teardown, neither an
+    // open question nor a transfer. No result is reported any more.
+    已结束_ = true;
+    delete 提问框_.data();
+    if (应答_ != nullptr) {
+        应答_->disconnect(this);
+        应答_->abort();
+        应答_ = nullptr;
+    }
+    delete 网络_;
+    网络_ = nullptr;
+    if (期限_ != nullptr) {
+        期限_->stop();
+    }
 }
 
 void 升级检查::收到头部() {
@@ -163,6 +183,7 @@ void 升级检查::提问(const QUrl& 下载页, const QString& 新版本) {
     });
     // A question destroyed unanswered (its parent window went away) counts as a no.
     connect(对话框, &QObject::destroyed, this, [this] { 结束(结果::用户拒绝); });
+    提问框_ = 对话框;
     对话框->show();
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QMessageBox;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
@@ -39,8 +40,9 @@ struct 检查设置 {
 };
 
 // Heap-only. Create with new and call 开始 once; the object reports through the callback
-// exactly once (unless the application is destroyed first) and then deletes itself.
-// It is a child of the application object, so it never outlives it.
+// exactly once and then deletes itself. It is a child of the application object, so it never
+// outlives it; when the application's event loop ends first, it closes its question and drops
+// its transfer without reporting.
 class 升级检查 final : public QObject {
   public:
     using 完成回调 = std::function<void(结果)>;
@@ -61,12 +63,14 @@ class 升级检查 final : public QObject {
     void 提问(const QUrl& 下载页, const QString& 新版本);
     void 中止(结果 原因);
     void 结束(结果 原因);
+    void 程序退出();
 
     检查设置 设置_;
     QNetworkAccessManager* 网络_ = nullptr;
     QNetworkReply* 应答_ = nullptr;
     QTimer* 期限_ = nullptr;
     QPointer<QWidget> 父窗口_;
+    QPointer<QMessageBox> 提问框_;
     完成回调 回调_;
     QByteArray 内容_;
     int 重定向次数_ = 0;
