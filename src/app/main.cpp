@@ -8,7 +8,8 @@
 int main(int argc, char** argv) {
     QApplication 程序(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillet-4862"));
+    // No display name is set: the window system would append it to every window's caption,
+    // and captions such as the exit question's "确定退出" are shown exactly as they are.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
     // The program lives in the tray: closing its windows never ends it, the exit command does.
     QApplication::setQuitOnLastWindowClosed(false);
