@@ -89,6 +89,24 @@ class UpdateCheck(harness.DesktopTestCase):
                 if "_NET_WM_WINDOW_TYPE_DIALOG" in self.desktop.property(
                     w, "_NET_WM_WINDOW_TYPE")]
 
+    def answer_no(self, attempts=3):
+        """Escape on the question answers no. The window is looked up again for each try: a
+        window found while the dialog is still being mapped can be gone a moment later."""
+        for _ in range(attempts):
+            found = self.questions()
+            if not found:
+                return
+            self.desktop.activate(found[0])
+            time.sleep(0.3)
+            self.desktop.key("Escape")  # to the focused window
+            try:
+                harness.wait_until(lambda: not self.questions(), timeout=3,
+                                   what="the question to close")
+                return
+            except TimeoutError:
+                pass
+        self.fail("the question did not close on Escape")
+
     def assert_running(self):
         self.assertIsNone(self.app.poll(), "the program ended:\n" + self.desktop.log("quillet"))
 
@@ -110,13 +128,8 @@ class UpdateCheck(harness.DesktopTestCase):
     def test_checks_once_when_started_hidden_and_asks_about_a_newer_version(self):
         self.start_program(NEWER, "mini")
         first = self.wait_first_request()
-        question = harness.wait_until(self.questions, timeout=15,
-                                      what="the question about the newer version")[0]
-        self.desktop.activate(question)
-        time.sleep(0.2)
-        self.desktop.key("Escape", window=question)  # answers no
-        harness.wait_until(lambda: not self.questions(), timeout=10,
-                           what="the question to close")
+        harness.wait_until(self.questions, timeout=15, what="the question about the newer version")
+        self.answer_no()
         self.assert_asked_once(first)
         self.assertEqual(self.questions(), [])
         self.assert_running()
