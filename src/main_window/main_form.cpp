@@ -4,6 +4,7 @@
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
+#include "main_window/x11_hints.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/webpane.h"
@@ -352,8 +353,15 @@ void Form_Main::Form_Resize() {
 void Form_Main::changeEvent(QEvent* 事件) {
     QMainWindow::changeEvent(事件);
     if (事件->type() == QEvent::WindowStateChange) {
+        if (isMinimized()) {
+            曾经最小化_ = true;
+        }
         Form_Resize();
     }
+}
+
+void Form_Main::隐藏到托盘() {
+    hide();
 }
 
 bool Form_Main::eventFilter(QObject* 对象, QEvent* 事件) {
@@ -395,7 +403,7 @@ void Form_Main::closeEvent(QCloseEvent* 事件) {
     if (!退出标志_) {
         事件->ignore();
         if (正在退出_ || 托盘可用()) {
-            hide();
+            隐藏到托盘();
         } else {
             // Nothing would bring a hidden window back without a tray.
             showMinimized();
@@ -620,6 +628,10 @@ void Form_Main::ListView_Quillet_MouseButton(Qt::MouseButton 按键, QPoint) {
 
 void Form_Main::TrayIcon_Activate() {
     try {
+        if (!isVisible() && !isMinimized() && 曾经最小化_) {
+            // The window system may still remember the window as starting minimised.
+            x11::恢复正常初始状态(this);
+        }
         show();
         raise();
         activateWindow();

@@ -140,6 +140,7 @@ class Form_Main : public QMainWindow,
     QAction* 添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,
                     void (Form_Main::*处理)() = nullptr, const QKeySequence& 快捷键 = {});
     QAction* 添加分隔符(QMenu* 菜单, const QString& 名称);
+    void 隐藏到托盘();
     void 提示未选中();
     // Finds the row of 当前便签编号; 0 when no row holds it.
     int 当前便签行() const;
@@ -151,4 +152,5 @@ class Form_Main : public QMainWindow,
     bool 退出标志_ = false;
     bool 正在退出_ = false;
     bool 开机启动勾选_ = false;
+    bool 曾经最小化_ = false;
 };
