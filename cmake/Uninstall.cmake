@@ -2,7 +2,7 @@
 if(NOT EXISTS "${MANIFEST}")
     message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (install first).")
 endif()
-file(STRINGS "${MANIFEST}" files)
+file(STRINGS "${MANIFEST}" files ENCODING UTF-8)
 foreach(file IN LISTS files)
     get_filename_component(name "${file}" NAME)
     if(name STREQUAL "Quillet.mdb")
