@@ -5,6 +5,7 @@ import hashlib
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 
@@ -17,7 +18,9 @@ def digest(path):
         return hashlib.sha256(f.read()).hexdigest()
 
 
-class InstallTest(unittest.TestCase):
+class InstallFixture(unittest.TestCase):
+    """A private prefix and data folder for one test."""
+
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="quillet-install-")
         # A prefix with a blank, a dollar and Chinese letters, as a user's folder may have.
@@ -44,6 +47,9 @@ class InstallTest(unittest.TestCase):
         return subprocess.run(["sqlite3", os.path.join(self.prefix, "Quillet.mdb"), sql],
                               check=True, capture_output=True, text=True).stdout.strip()
 
+
+
+class InstallTest(InstallFixture):
     def test_layout_and_desktop_files_validate(self):
         self.install()
         for name in ("quillet", "quillet-makedb", "libupdate.so"):
@@ -97,3 +103,34 @@ class InstallTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class InstalledProgramTest(InstallFixture):
+    """The installed program under a real X server keeps showing the user's note across an
+    upgrade (an install over the installed version)."""
+
+    def shows_the_note(self):
+        import harness  # the end-to-end harness, beside the e2e tests
+        desktop = harness.Desktop(tray=False, bin_folder=os.path.join(BUILD, "bin"))
+        # Run the installed copy in place: its folder and its database.
+        desktop.app_dir = self.prefix
+        desktop.db = os.path.join(self.prefix, "Quillet.mdb")
+        with desktop.start():
+            app = desktop.launch()
+            windows = desktop.wait_windows(1, name="^Quillet$")
+            self.assertEqual(desktop.geometry(windows[0]).tuple()[2:], (170, 120))
+            app.terminate()
+            self.assertEqual(desktop.wait_exit(), 0, desktop.log("quillet"))
+
+    def test_note_survives_an_upgrade(self):
+        harness_dir = os.path.join(os.environ["QUILLET_SOURCE_DIR"], "tests", "e2e")
+        if harness_dir not in sys.path:
+            sys.path.insert(0, harness_dir)
+        self.install()
+        self.sqlite("INSERT INTO Tips(content,CreateTime,ChangeTime,Deleted,BackColor,FontColor,"
+                    "Visual,TopMost,Transparent) Values('升级后还在', 'x', 'x', '0', "
+                    "'12648447', '0', '1', '0', '20')")
+        self.shows_the_note()
+        self.install()
+        self.assertEqual(self.sqlite("select content from Tips"), "升级后还在")
+        self.shows_the_note()
