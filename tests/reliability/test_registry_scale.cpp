@@ -82,8 +82,8 @@ QString 去转义(const QString& 值) {
 
 // The program and arguments an Exec value starts, read as the Desktop Entry rules say: blanks
 // separate arguments; an argument with reserved characters is in double quotes, inside which
-// \" \` \$ \\ stand for the character; "%%" is a percent sign and other field codes drop out.
-// Nothing when the value breaks the rules.
+// \" \` \$ \\ stand for the character and ` $ may not stand alone; "%%" is a percent sign and other
+// field codes drop out. Nothing when the value breaks the rules.
 std::optional<QStringList> 读执行行(const QString& 执行) {
     static const QString 保留 = QStringLiteral("\t\n\"'\\><~|&;$*?#()`");
     QStringList 参数;
@@ -100,6 +100,8 @@ std::optional<QStringList> 读执行行(const QString& 执行) {
                     return std::nullopt;
                 }
                 当前 += 执行[++i];
+            } else if (字 == QLatin1Char('`') || 字 == QLatin1Char('$')) {
+                return std::nullopt;  // must be escaped inside quotes too
             } else {
                 当前 += 字;
             }

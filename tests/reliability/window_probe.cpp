@@ -26,8 +26,8 @@ QByteArray 一行(QString 文字) {
 
 void 观察() {
     auto* 计时 = new QTimer(QCoreApplication::instance());
-    auto* 已见 = new QSet<QWidget*>();
-    QObject::connect(计时, &QTimer::timeout, [已见] {
+    static QSet<QWidget*> 已见集;
+    QObject::connect(计时, &QTimer::timeout, [已见 = &已见集] {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
             return;
         }
