@@ -1,0 +1,388 @@
+// quillet-bench: times the main window's list reload, the editor's save round trip and the
+// refresh of the open note windows, through the same objects and calls the program uses.
+//
+//   quillet-bench reload  FOLDER RUNS   list reload (编辑_刷新列表_Click) on FOLDER/Quillet.mdb
+//   quillet-bench save    FOLDER RUNS   "保存并关闭" on an edited note whose window is open
+//   quillet-bench refresh FOLDER RUNS   刷新便签 alone, after a reload
+//   quillet-bench load    FOLDER RUNS   the main window's load with its note windows
+//
+// FOLDER holds a seeded Quillet.mdb (bench/run.py seeds it). Runs on any Qt platform; the
+// runner uses "offscreen". Every figure is printed as "RESULT <name> <value>" (milliseconds
+// unless the name says otherwise), followed by a readable line. Each mode first checks that
+// the windows show exactly what the database holds and exits with status 3 when not, so a
+// figure never comes from a path that did the wrong thing.
+
+#include "desktop_note/note_window.h"
+#include "editor/editor_dialog.h"
+#include "main_window/main_controller.h"
+#include "main_window/main_form.h"
+#include "platform/controls/listview.h"
+#include "platform/forms/forms.h"
+#include "store/globals.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Under valgrind --tool=callgrind --collect-atstart=no, only the timed calls are counted.
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define 开始计数() CALLGRIND_TOGGLE_COLLECT
+#define 停止计数() CALLGRIND_TOGGLE_COLLECT
+#else
+#define 开始计数()
+#define 停止计数()
+#endif
+
+namespace {
+
+[[noreturn]] void 失败(const QString& 说明) {
+    std::fprintf(stderr, "quillet-bench: %s\n", 说明.toUtf8().constData());
+    std::exit(3);
+}
+
+// Lets the event loop deliver what the last step posted: the list's change notice, layout
+// and paint requests, and the deletion of closed windows.
+void 处理事件() {
+    for (int i = 0; i < 8; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+double 毫秒(const QElapsedTimer& 计时) {
+    return static_cast<double>(计时.nsecsElapsed()) / 1e6;
+}
+
+double 中位数(std::vector<double> 值) {
+    std::sort(值.begin(), 值.end());
+    const std::size_t n = 值.size();
+    return n % 2 ? 值[n / 2] : (值[n / 2 - 1] + 值[n / 2]) / 2;
+}
+
+void 报告(const char* 名称, const std::vector<double>& 值, const char* 说明) {
+    const double 中 = 中位数(值);
+    std::printf("RESULT %s %.3f\n", 名称, 中);
+    std::printf("  %-28s median %9.3f ms  min %9.3f  max %9.3f  (%zu runs)  %s\n", 名称, 中,
+                *std::min_element(值.begin(), 值.end()), *std::max_element(值.begin(), 值.end()),
+                值.size(), 说明);
+    std::fflush(stdout);
+}
+
+std::vector<Form_Quillet*> 便签窗口() {
+    std::vector<Form_Quillet*> 结果;
+    for (const auto& 条目 : platform::Forms::快照()) {
+        if (条目.存在()) {
+            if (auto* 窗口 = dynamic_cast<Form_Quillet*>(条目.窗体)) {
+                结果.push_back(窗口);
+            }
+        }
+    }
+    return 结果;
+}
+
+Form_添加便签* 打开的编辑器() {
+    for (const auto& 条目 : platform::Forms::快照()) {
+        if (条目.存在()) {
+            if (auto* 编辑器 = dynamic_cast<Form_添加便签*>(条目.窗体)) {
+                return 编辑器;
+            }
+        }
+    }
+    return nullptr;
+}
+
+struct 便签值 {
+    QString 内容;
+    std::int32_t 背景 = 0;
+    std::int32_t 字色 = 0;
+};
+
+std::map<QString, 便签值> 读取全部便签() {
+    std::map<QString, 便签值> 结果;
+    dao::Recordset 记录 =
+        自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips"));
+    if (记录.RecordCount() == 0) {
+        return 结果;
+    }
+    记录.MoveFirst();
+    for (long i = 0; i < 记录.RecordCount(); ++i) {
+        结果[记录.Fields(QStringLiteral("ID")).ToText()] = {
+            记录.Fields(QStringLiteral("content")).ToText(),
+            记录.Fields(QStringLiteral("BackColor")).ToInt32(),
+            记录.Fields(QStringLiteral("FontColor")).ToInt32()};
+        记录.MoveNext();
+    }
+    return 结果;
+}
+
+// Every open note window shows its note's stored text and colours, and the list holds one
+// row per stored note with the stored text.
+void 核对窗口(Form_Main& 主窗口, const char* 何时) {
+    const auto 便签 = 读取全部便签();
+    auto& 列表 = *主窗口.ListView_Quillet;
+    if (列表.行数() != static_cast<int>(便签.size())) {
+        失败(QStringLiteral("%1: the list has %2 rows, the database %3 notes")
+                 .arg(QLatin1String(何时))
+                 .arg(列表.行数())
+                 .arg(便签.size()));
+    }
+    for (int 行 = 1; 行 <= 列表.行数(); ++行) {
+        const auto 找到 = 便签.find(列表.子项(行, 1));
+        if (找到 == 便签.end() || 找到->second.内容 != 列表.子项(行, 2)) {
+            失败(QStringLiteral("%1: row %2 does not match the database")
+                     .arg(QLatin1String(何时))
+                     .arg(行));
+        }
+    }
+    for (Form_Quillet* 窗口 : 便签窗口()) {
+        const auto 找到 = 便签.find(窗口->Tag);
+        if (找到 == 便签.end()) {
+            continue;  // a note deleted meanwhile keeps its old window as it is
+        }
+        const 便签值& 值 = 找到->second;
+        if (窗口->Label_Quillet()->text() != 值.内容 || 窗口->背景颜色() != 值.背景 ||
+            窗口->文字颜色() != 值.字色) {
+            失败(QStringLiteral("%1: the window of note %2 does not show the stored note")
+                     .arg(QLatin1String(何时), 窗口->Tag));
+        }
+    }
+}
+
+Form_Main* 打开主窗口(const QString& 目录, bool 打开便签窗口) {
+    主窗体启动选项 选项;
+    选项.程序目录 = 目录;
+    auto* 主窗口 = new Form_Main(选项);
+    主窗口->升级检查 = nullptr;  // no update check while measuring
+    if (打开便签窗口) {
+        if (主窗口->Form_Load() != 0) {
+            失败(QStringLiteral("the main window did not load ") + 目录);
+        }
+    } else {
+        // The load handler without its note windows: the list is filled exactly as at start,
+        // but ten thousand checked rows must not open ten thousand windows here.
+        自定义变量::全局数据库().打开数据库(自定义变量::数据库路径(目录), QString());
+        主窗口->主窗体对象().初始化界面(*主窗口->ListView_Quillet);
+        主窗口->show();
+    }
+    处理事件();
+    return 主窗口;
+}
+
+int 测重载(const QString& 目录, int 次数) {
+    Form_Main* 主窗口 = 打开主窗口(目录, false);
+    const int 行数 = 主窗口->ListView_Quillet->行数();
+    std::vector<double> 调用, 含绘制;
+    for (int i = -1; i < 次数; ++i) {  // the first run warms caches and is not counted
+        QElapsedTimer 计时;
+        计时.start();
+        开始计数();
+        主窗口->编辑_刷新列表_Click();
+        const double 调用毫秒 = 毫秒(计时);
+        处理事件();
+        主窗口->repaint();
+        停止计数();
+        if (i >= 0) {
+            调用.push_back(调用毫秒);
+            含绘制.push_back(毫秒(计时));
+        }
+    }
+    if (主窗口->ListView_Quillet->行数() != 行数) {
+        失败(QStringLiteral("the reload changed the number of rows"));
+    }
+    核对窗口(*主窗口, "after the reloads");
+    std::printf("RESULT reload_rows %d\n", 行数);
+    报告("reload_call", 调用, "编辑_刷新列表_Click returns");
+    报告("reload_painted", 含绘制, "... and the list's notices and repaint are done");
+    return 0;
+}
+
+int 测保存(const QString& 目录, int 次数) {
+    Form_Main* 主窗口 = 打开主窗口(目录, true);
+    auto& 列表 = *主窗口->ListView_Quillet;
+    const int 窗口数 = static_cast<int>(便签窗口().size());
+    // The note edited: a checked row in the middle of the list, so its window is open.
+    int 目标行 = 0;
+    for (int 行 = 列表.行数() / 2; 行 >= 1 && 目标行 == 0; --行) {
+        if (列表.勾选(行)) {
+            目标行 = 行;
+        }
+    }
+    if (目标行 == 0) {
+        失败(QStringLiteral("no open note window to edit"));
+    }
+    const QString 编号 = 列表.子项(目标行, 1);
+    std::vector<double> 调用, 含绘制;
+    for (int i = -1; i < 次数; ++i) {
+        列表.选中(目标行);
+        主窗口->编辑_修改_Click();
+        Form_添加便签* 编辑器 = 打开的编辑器();
+        if (!编辑器) {
+            失败(QStringLiteral("the editor did not open"));
+        }
+        const QString 新文字 =
+            QStringLiteral("第 %1 次修改：明天上午十点开会，带上季度报告。").arg(i + 2);
+        编辑器->FlatEdit_内容()->setPlainText(新文字);
+        处理事件();
+
+        QElapsedTimer 计时;
+        计时.start();
+        开始计数();
+        编辑器->PushButton_保存并关闭()->click();
+        const double 调用毫秒 = 毫秒(计时);
+        处理事件();
+        停止计数();
+        if (i >= 0) {
+            调用.push_back(调用毫秒);
+            含绘制.push_back(毫秒(计时));
+        }
+
+        if (打开的编辑器()) {
+            失败(QStringLiteral("the editor is still open after 保存并关闭"));
+        }
+        bool 已刷新 = false;
+        for (Form_Quillet* 窗口 : 便签窗口()) {
+            已刷新 = 已刷新 || (窗口->Tag == 编号 && 窗口->Label_Quillet()->text() == 新文字);
+        }
+        if (!已刷新) {
+            失败(QStringLiteral("the edited note's window does not show the new text"));
+        }
+        // The row the edit left where it was (the list keeps the database's order).
+        if (列表.子项(目标行, 1) != 编号) {
+            失败(QStringLiteral("the edited note moved in the list"));
+        }
+    }
+    核对窗口(*主窗口, "after the saves");
+    std::printf("RESULT save_rows %d\nRESULT save_windows %d\n", 列表.行数(), 窗口数);
+    报告("save_call", 调用, "\"保存并关闭\" click returns (write, reload, refresh, mark)");
+    报告("save_settled", 含绘制, "... and the posted events (repaint, deletions) are done");
+
+    // Where the round trip goes: the same steps one by one.
+    std::vector<double> 写入, 重载, 刷新;
+    for (int i = 0; i < 次数; ++i) {
+        QElapsedTimer 计时;
+        计时.start();
+        自定义变量::全局数据库().数据库_添加_语句(
+            QStringLiteral("UPDATE Tips SET content='step %1' where id = %2").arg(i).arg(编号));
+        写入.push_back(毫秒(计时));
+        计时.restart();
+        主窗口->编辑_刷新列表_Click();
+        重载.push_back(毫秒(计时));
+        计时.restart();
+        主窗口->刷新便签();
+        刷新.push_back(毫秒(计时));
+        处理事件();
+    }
+    核对窗口(*主窗口, "after the single steps");
+    报告("save_part_write", 写入, "one durable UPDATE through 全局数据库");
+    报告("save_part_reload", 重载, "编辑_刷新列表_Click");
+    报告("save_part_refresh", 刷新, "刷新便签 over every open note window");
+    return 0;
+}
+
+int 测刷新(const QString& 目录, int 次数) {
+    Form_Main* 主窗口 = 打开主窗口(目录, true);
+    const int 窗口数 = static_cast<int>(便签窗口().size());
+    // New colours for every note, so the refresh has real work and its result can be checked.
+    自定义变量::全局数据库().数据库_添加_语句(
+        QStringLiteral("UPDATE Tips SET BackColor='8454143', FontColor='128'"));
+    主窗口->编辑_刷新列表_Click();
+    std::vector<double> 刷新;
+    for (int i = -1; i < 次数; ++i) {
+        QElapsedTimer 计时;
+        计时.start();
+        开始计数();
+        主窗口->刷新便签();
+        停止计数();
+        if (i >= 0) {
+            刷新.push_back(毫秒(计时));
+        }
+    }
+    处理事件();
+    核对窗口(*主窗口, "after the refresh");
+    std::printf("RESULT refresh_rows %d\nRESULT refresh_windows %d\n",
+                主窗口->ListView_Quillet->行数(), 窗口数);
+    报告("refresh", 刷新, "刷新便签");
+    return 0;
+}
+
+// The load handler with every note window, on the current platform: how much of the start is
+// the program's own work, apart from the window system and the window manager.
+int 测启动(const QString& 目录, int 次数) {
+    std::vector<double> 加载, 含绘制;
+    int 窗口数 = 0;
+    for (int i = -1; i < 次数; ++i) {
+        主窗体启动选项 选项;
+        选项.程序目录 = 目录;
+        QElapsedTimer 计时;
+        计时.start();
+        开始计数();
+        auto* 主窗口 = new Form_Main(选项);
+        主窗口->升级检查 = nullptr;
+        if (主窗口->Form_Load() != 0) {
+            失败(QStringLiteral("the main window did not load ") + 目录);
+        }
+        const double 加载毫秒 = 毫秒(计时);
+        处理事件();
+        停止计数();
+        if (i >= 0) {
+            加载.push_back(加载毫秒);
+            含绘制.push_back(毫秒(计时));
+        }
+        窗口数 = static_cast<int>(便签窗口().size());
+        if (i + 1 < 次数) {
+            // Closes every window and the database the way the exit command does.
+            主窗口->结束程序();
+            处理事件();
+        }
+    }
+    std::printf("RESULT load_windows %d\n", 窗口数);
+    报告("load", 加载, "new Form_Main + Form_Load (database, list, note windows, show)");
+    报告("load_painted", 含绘制, "... and the first paint of every window");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Window updates are delivered as soon as the loop is idle, not after Qt's idle delay, so
+    // the time until painted counts work only.
+    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    QApplication 程序(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList 参数 = QApplication::arguments();
+    if (参数.size() != 4) {
+        std::fprintf(stderr, "usage: quillet-bench reload|save|refresh|load FOLDER RUNS\n");
+        return 2;
+    }
+    const QString 模式 = 参数[1];
+    const QString 目录 = 参数[2];
+    const int 次数 = std::max(1, 参数[3].toInt());
+    const std::map<QString, std::function<int()>> 模式表 = {
+        {QStringLiteral("reload"), [&] { return 测重载(目录, 次数); }},
+        {QStringLiteral("save"), [&] { return 测保存(目录, 次数); }},
+        {QStringLiteral("refresh"), [&] { return 测刷新(目录, 次数); }},
+        {QStringLiteral("load"), [&] { return 测启动(目录, 次数); }},
+    };
+    const auto 找到 = 模式表.find(模式);
+    if (找到 == 模式表.end()) {
+        std::fprintf(stderr, "unknown mode %s\n", 参数[1].toUtf8().constData());
+        return 2;
+    }
+    const int 结果 = 找到->second();
+    // The windows are left to the end of the process: tearing down thousands of widgets is
+    // not part of any figure.
+    std::fflush(stdout);
+    std::_Exit(结果);
+}
