@@ -10,5 +10,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 \
     libsqlite3-dev sqlite3 \
     xvfb xauth x11-utils x11-apps x11-xserver-utils openbox xdotool trayer dex python3 \
+    weston qt6-wayland \
     desktop-file-utils appstream \
     fonts-noto-cjk >/dev/null

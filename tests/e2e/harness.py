@@ -180,13 +180,18 @@ class Image:
 class Desktop:
     """One private X session with the program's folder, database and home."""
 
-    def __init__(self, tray=True, screen="1280x800x24", bin_folder=None):
+    def __init__(self, tray=True, screen="1280x800x24", bin_folder=None, window_manager=True,
+                 scale=None):
+        """tray: start a tray host with the session; window_manager: start openbox (without
+        it, windows place, move and size themselves); scale: the program's QT_SCALE_FACTOR."""
         self.bin = os.path.abspath(bin_folder or bin_dir())
         self.root = tempfile.mkdtemp(prefix="quillet-e2e-")
         self.home = os.path.join(self.root, "home")
         self.app_dir = os.path.join(self.root, "app")
         self.db = os.path.join(self.app_dir, "Quillet.mdb")
         self.want_tray = tray
+        self.want_wm = window_manager
+        self.scale = scale
         self.screen = screen
         self.display = None
         self.procs = {}  # name -> Popen
@@ -221,6 +226,8 @@ class Desktop:
         )
         if self.display:
             env["DISPLAY"] = self.display
+        if self.scale is not None:
+            env["QT_SCALE_FACTOR"] = str(self.scale)
         env.update(extra)
         return env
 
@@ -245,10 +252,11 @@ class Desktop:
     # ---- the X session -----------------------------------------------------------------
 
     def start(self):
-        """Xvfb, then openbox, then (if asked) trayer."""
+        """Xvfb, then (if asked) openbox, then (if asked) trayer."""
         try:
             self._start_xvfb()
-            self._start_openbox()
+            if self.want_wm:
+                self._start_openbox()
             if self.want_tray:
                 self.start_tray()
         except BaseException:
@@ -406,8 +414,20 @@ class Desktop:
 
     # ---- pointer and keyboard ----------------------------------------------------------
 
+    def pointer(self):
+        """Where the pointer is: (x, y)."""
+        out = self.xdotool("getmouselocation", "--shell")
+        field = dict(line.split("=", 1) for line in out.split())
+        return int(field["X"]), int(field["Y"])
+
     def move(self, x, y):
+        # `mousemove --sync` waits for the pointer to move, for many seconds when it is
+        # already there: skip the move then.
+        if getattr(self, "_last_move", None) == (int(x), int(y)) and \
+                self.pointer() == (int(x), int(y)):
+            return
         self.xdotool("mousemove", "--sync", int(x), int(y))
+        self._last_move = (int(x), int(y))
 
     def click(self, x, y, button=1):
         self.move(x, y)
@@ -495,7 +515,15 @@ class Desktop:
         time.sleep(0.5)  # clients read the new map when they are told of the change
 
     def activate(self, wid):
-        self.xdotool("windowactivate", "--sync", wid, check=False)
+        if self.want_wm:
+            self.xdotool("windowactivate", "--sync", wid, check=False)
+        else:  # nobody to ask: give the window the keyboard focus directly
+            self.xdotool("windowfocus", "--sync", wid, check=False)
+
+    def wm_state(self, wid):
+        """The window's WM_STATE: "Normal", "Iconic", "Withdrawn", or None when unset."""
+        m = re.search(r"window state:\s*(\w+)", self.property(wid, "WM_STATE"))
+        return m.group(1) if m else None
 
     # ---- screen ------------------------------------------------------------------------
 
@@ -569,11 +597,15 @@ class DesktopTestCase(unittest.TestCase):
     """A test with its own Desktop (started in setUp, closed in tearDown)."""
 
     tray = True
+    window_manager = True
+    scale = None
+    screen = "1280x800x24"
 
     def setUp(self):
         missing = missing_tools()
         if missing:
             self.skipTest("missing tools: " + ", ".join(missing))
-        self.desktop = Desktop(tray=self.tray)
+        self.desktop = Desktop(tray=self.tray, window_manager=self.window_manager,
+                               scale=self.scale, screen=self.screen)
         self.addCleanup(self.desktop.close)
         self.desktop.start()
