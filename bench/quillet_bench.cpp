@@ -77,6 +77,11 @@ void 报告(const char* 名称, const std::vector<double>& 值, const char* 说�
     std::printf("  %-28s median %9.3f ms  min %9.3f  max %9.3f  (%zu runs)  %s\n", 名称, 中,
                 *std::min_element(值.begin(), 值.end()), *std::max_element(值.begin(), 值.end()),
                 值.size(), 说明);
+    std::printf("  %-28s each run:", "");
+    for (const double v : 值) {
+        std::printf(" %.2f", v);
+    }
+    std::printf("\n");
     std::fflush(stdout);
 }
 
