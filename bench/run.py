@@ -193,8 +193,9 @@ def session_ticks(desktop):
 
 
 def start_once(program, n, mapwait, idle):
-    """One start: (ms to mapped, PSS, RSS and USS in KiB, idle CPU ms or None, context
-    switches or None)."""
+    """One start: (ms until mapped; CPU ms until then of the program, of Xvfb and of the
+    window manager with the tray host; PSS, RSS and USS in KiB; idle CPU ms and context
+    switches, or None when idle is false)."""
     program.prepare(n)
     session0 = session_ticks(program.desktop)
     out = subprocess.run([mapwait, str(program.windows(n)), "60", *program.argv],
