@@ -34,6 +34,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -312,10 +313,11 @@ int Form_Main::Form_Load() {
     if (!错误文字.isNull()) {
         const QString 说明 = 已打开 ? QStringLiteral("无法读取便签数据库，程序将退出。")
                                     : QStringLiteral("无法打开便签数据库，程序将退出。");
-        QMessageBox 消息(QMessageBox::Critical, 应用程序标题(),
-                         说明 + QStringLiteral("\n\n") + 错误文字 +
-                             QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径),
-                         QMessageBox::Ok);
+        const QString 全文 = 说明 + QStringLiteral("\n\n") + 错误文字 +
+                             QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径);
+        // Also on the error stream, for a start from a terminal or a log-on script.
+        std::fprintf(stderr, "%s\n", 全文.toLocal8Bit().constData());
+        QMessageBox 消息(QMessageBox::Critical, 应用程序标题(), 全文, QMessageBox::Ok);
         消息.exec();
         return 1;
     }

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 #include <chrono>
@@ -66,15 +68,20 @@ void Recordset::MoveNext() {
 }
 
 const Value& Recordset::Fields(const QString& 列名) const {
-    for (std::size_t 列 = 0; 列 < 列名_.size(); ++列) {
-        if (列名_[列].compare(列名, Qt::CaseInsensitive) == 0) {
-            if (Bof() || Eof()) {
-                throw Error(3021, QStringLiteral("No current record."));
-            }
-            return 行_[static_cast<std::size_t>(位置_)][列];
-        }
+    // Callers spell most names as the table does: an exact match first, then any case.
+    auto 找到 = std::find(列名_.begin(), 列名_.end(), 列名);
+    if (找到 == 列名_.end()) {
+        找到 = std::find_if(列名_.begin(), 列名_.end(), [&](const QString& 名) {
+            return 名.compare(列名, Qt::CaseInsensitive) == 0;
+        });
     }
-    throw Error(3265, QStringLiteral("Item not found in this collection: %1").arg(列名));
+    if (找到 == 列名_.end()) {
+        throw Error(3265, QStringLiteral("Item not found in this collection: %1").arg(列名));
+    }
+    if (Bof() || Eof()) {
+        throw Error(3021, QStringLiteral("No current record."));
+    }
+    return 行_[static_cast<std::size_t>(位置_)][static_cast<std::size_t>(找到 - 列名_.begin())];
 }
 
 Database::~Database() {
@@ -178,6 +185,17 @@ int 等待锁(void*, int 已试次数) {
     return 1;
 }
 
+// A statement ready to run, or the engine's reason why it is not is thrown.
+void 确认已准备(sqlite3* db, const 语句& 句) {
+    if (句.代码() == SQLITE_OK) {
+        return;
+    }
+    if (句.多余文字()) {
+        throw Error(SQLITE_ERROR, QStringLiteral("Characters found after end of SQL statement."));
+    }
+    throw Error(句.代码(), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
 }  // namespace
 
 Recordset Database::OpenRecordset(const QString& sql, int 类型) {
@@ -189,13 +207,7 @@ Recordset Database::OpenRecordset(const QString& sql, int 类型) {
     }
     检查语句文字(sql);
     语句 查询(db_, sql);
-    if (查询.代码() != SQLITE_OK) {
-        if (查询.多余文字()) {
-            throw Error(SQLITE_ERROR,
-                        QStringLiteral("Characters found after end of SQL statement."));
-        }
-        抛出错误(查询.代码());
-    }
+    确认已准备(db_, 查询);
     const int 列数 = sqlite3_column_count(查询.句柄());
     std::vector<QString> 列名;
     列名.reserve(static_cast<std::size_t>(列数));
@@ -224,13 +236,7 @@ void Database::Execute(const QString& sql) {
     }
     检查语句文字(sql);
     语句 动作(db_, sql);
-    if (动作.代码() != SQLITE_OK) {
-        if (动作.多余文字()) {
-            throw Error(SQLITE_ERROR,
-                        QStringLiteral("Characters found after end of SQL statement."));
-        }
-        抛出错误(动作.代码());
-    }
+    确认已准备(db_, 动作);
     int 代码;
     while ((代码 = sqlite3_step(动作.句柄())) == SQLITE_ROW) {
     }
@@ -255,7 +261,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& 路径, bool Opt
     if (!QFileInfo(路径).isFile()) {
         throw Error(3024, QStringLiteral("Could not find file '%1'.").arg(路径));
     }
-    int 标志 = (ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+    int 标志 = (ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;
     const QByteArray 文件名 = 路径.toUtf8();
     int 代码 = sqlite3_open_v2(文件名.constData(), &db, 标志, nullptr);
