@@ -460,18 +460,22 @@ void Form_Main::文件_新建_Click() {
     编辑器->show();
 }
 
-void Form_Main::提示未选中() {
-    QMessageBox::critical(消息框父窗口(), 应用程序标题(), QStringLiteral("未选中任何便签！"));
+int Form_Main::选中便签行() {
+    // An empty list ends the command without a word; rows without a selection get the message.
+    if (ListView_Quillet->行数() == 0) {
+        return 0;
+    }
+    const int 行 = ListView_Quillet->选中行();
+    if (行 == 0) {
+        QMessageBox::critical(消息框父窗口(), 应用程序标题(), QStringLiteral("未选中任何便签！"));
+    }
+    return 行;
 }
 
 void Form_Main::编辑_删除_Click() {
     auto& 列表 = *ListView_Quillet;
-    if (列表.行数() == 0) {
-        return;
-    }
-    const int 行 = 列表.选中行();
+    const int 行 = 选中便签行();
     if (行 == 0) {
-        提示未选中();
         return;
     }
     try {
@@ -485,12 +489,8 @@ void Form_Main::编辑_删除_Click() {
 
 void Form_Main::编辑_修改_Click() {
     auto& 列表 = *ListView_Quillet;
-    if (列表.行数() == 0) {
-        return;
-    }
-    const int 行 = 列表.选中行();
+    const int 行 = 选中便签行();
     if (行 == 0) {
-        提示未选中();
         return;
     }
     Form_添加便签* 编辑器 = nullptr;

@@ -141,7 +141,8 @@ class Form_Main : public QMainWindow,
                     void (Form_Main::*处理)() = nullptr, const QKeySequence& 快捷键 = {});
     QAction* 添加分隔符(QMenu* 菜单, const QString& 名称);
     void 隐藏到托盘();
-    void 提示未选中();
+    // The selected row for the delete and edit commands; 0 when the command is to stop.
+    int 选中便签行();
     // Finds the row of 当前便签编号; 0 when no row holds it.
     int 当前便签行() const;
     QWidget* 消息框父窗口();

@@ -460,16 +460,24 @@ std::optional<QStringList> resolve(Key key, const char* subKey, Status* status) 
     return base->path + *sub;
 }
 
+// The path a call that hands back a key works on; null with the reason in *status.
+std::optional<QStringList> resolveForResult(Key key, const char* subKey, const Key* result,
+                                            Status* status) {
+    std::optional<QStringList> path = resolve(key, subKey, status);
+    if (path && result == nullptr) {
+        *status = InvalidParameter;
+        return std::nullopt;
+    }
+    return path;
+}
+
 }  // namespace
 
 Status OpenKey(Key key, const char* subKey, Key* result) {
     Status status = Success;
-    const std::optional<QStringList> path = resolve(key, subKey, &status);
+    const std::optional<QStringList> path = resolveForResult(key, subKey, result, &status);
     if (!path) {
         return status;
-    }
-    if (result == nullptr) {
-        return InvalidParameter;
     }
     if (!keyExists(*path)) {
         return FileNotFound;
@@ -480,12 +488,9 @@ Status OpenKey(Key key, const char* subKey, Key* result) {
 
 Status CreateKey(Key key, const char* subKey, Key* result) {
     Status status = Success;
-    const std::optional<QStringList> path = resolve(key, subKey, &status);
+    const std::optional<QStringList> path = resolveForResult(key, subKey, result, &status);
     if (!path) {
         return status;
-    }
-    if (result == nullptr) {
-        return InvalidParameter;
     }
     if (!keyExists(*path)) {
         const WriteLock lock;
