@@ -9,7 +9,7 @@ ideally as RelWithDebInfo), then measures:
   start-up   process start until the main window and all N note windows are mapped, N = 0, 10,
              100, on Xvfb with openbox and trayer; memory two seconds later; CPU used while
              idle for 10 s once the update check is over. Where Debian's xpad is installed it
-             is measured in the same session, runs alternating, with the same notes seeded in
+             is measured in the same session, runs alternating, with the same notes written in
              its own pad files, and the ratios are printed.
   reload     the list reload (编辑_刷新列表_Click) with 10,000 notes, offscreen.
   save       "保存并关闭" on an edited note, 1,000 notes in the list, 100 note windows open.
@@ -40,7 +40,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 sys.path.insert(0, HERE)
 
 import harness  # noqa: E402
-import seed  # noqa: E402
+import fixtures  # noqa: E402
 
 TARGETS = ("quillet", "quillet-makedb", "update", "quillet-bench", "quillet-mapwait")
 
@@ -139,12 +139,12 @@ def end_process(pid):
 # ---- start-up --------------------------------------------------------------------------
 
 class Program:
-    """One program measured at start: how to seed N notes and how to launch it."""
+    """One program measured at start: how to write N notes and how to launch it."""
 
     def __init__(self, name, desktop, argv, windows, prepare, env):
         self.name, self.desktop, self.argv = name, desktop, argv
         self.windows = windows  # N -> top-level windows that mean "started"
-        self.prepare = prepare  # N -> None; seeds the N notes
+        self.prepare = prepare  # N -> None; writes the N notes
         self.env = env
 
 
@@ -156,7 +156,7 @@ def quillet_program(desktop, bin_dir, site):
 
     def prepare(n):
         if prepared.get("n") != n:
-            seed.seed_quillet(os.path.join(bin_dir, "quillet-makedb"), app_dir, n)
+            fixtures.fill_quillet(os.path.join(bin_dir, "quillet-makedb"), app_dir, n)
             prepared["n"] = n
 
     return Program("Quillet", desktop, [os.path.join(app_dir, "quillet")],
@@ -175,7 +175,7 @@ class XpadProgram(Program):
         self.xpad = xpad
 
     def _prepare(self, n):
-        seed.seed_xpad(self.desktop.home, n)
+        fixtures.fill_xpad(self.desktop.home, n)
         self.argv = [self.xpad] + (["-n"] if n == 0 else [])
 
 
@@ -421,7 +421,7 @@ def main():
         makedb = os.path.join(bin_dir, "quillet-makedb")
         if "reload" in parts:
             folder = os.path.join(work, "reload")
-            seed.seed_quillet(makedb, folder, 10000)
+            fixtures.fill_quillet(makedb, folder, 10000)
             log("reload: 10,000 notes")
             r = run_bench(bench, "reload", folder, max(args.runs, 7), home)
             add("List reload, %d notes: call (ms)" % r["reload_rows"], r["reload_call"],
@@ -432,7 +432,7 @@ def main():
             folder = os.path.join(work, "save")
             # 100 windows: the first 99 notes and the last one (the save's mark toggle closes
             # and reopens the last row's window, so the number of windows stays 100).
-            seed.seed_quillet(makedb, folder, 1000, visible=lambda i: i < 99 or i == 999)
+            fixtures.fill_quillet(makedb, folder, 1000, visible=lambda i: i < 99 or i == 999)
             log("save: 1,000 notes, 100 note windows")
             r = run_bench(bench, "save", folder, max(args.runs, 7), home)
             label = "%d rows, %d windows" % (r["save_rows"], r["save_windows"])
@@ -448,7 +448,7 @@ def main():
             for rows_n in (1000, 4000):
                 for windows in (25, 100):
                     folder = os.path.join(work, "refresh-%d-%d" % (rows_n, windows))
-                    seed.seed_quillet(makedb, folder, rows_n,
+                    fixtures.fill_quillet(makedb, folder, rows_n,
                                       visible=lambda i, w=windows: i < w)
                     log("refresh: %d rows, %d windows" % (rows_n, windows))
                     r = run_bench(bench, "refresh", folder, max(args.runs, 9), home)

@@ -119,7 +119,7 @@ class CrashSafetyTest : public QObject {
         const quint32 种子 = qEnvironmentVariableIsSet("QUILLET_SEED")
                                  ? qEnvironmentVariableIntValue("QUILLET_SEED")
                                  : QRandomGenerator::global()->generate();
-        qInfo("seed %u (set QUILLET_SEED to repeat)", 种子);
+        qInfo("random start %u (set QUILLET_SEED to repeat)", 种子);
         QRandomGenerator 随机(种子);
 
         std::map<QString, std::set<long>> 必有;  // reported saves of every run

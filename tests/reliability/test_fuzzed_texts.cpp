@@ -3,7 +3,7 @@
 // the statement it travels in: afterwards the note table holds exactly the expected rows and
 // nothing else in the database has changed.
 //
-// The texts come from a seeded generator (QUILLET_FUZZ_SEED overrides the fixed default), so a
+// The texts come from a generator with a fixed start value (QUILLET_FUZZ_SEED overrides the fixed default), so a
 // failure can be repeated exactly.
 
 #include "store/globals.h"
@@ -307,14 +307,14 @@ class FuzzedTextsTest : public QObject {
         }
     }
 
-    // Ten thousand seeded texts, each inserted, read back, then replaced by another through the
+    // Ten thousand generated texts, each inserted, read back, then replaced by another through the
     // update statement and read back again. One in twenty cannot be stored and must be refused.
     void seededTextsRoundTrip() {
         const quint32 种子 =
             qEnvironmentVariableIsSet("QUILLET_FUZZ_SEED")
                 ? static_cast<quint32>(qEnvironmentVariableIntValue("QUILLET_FUZZ_SEED"))
                 : 20261207u;
-        qInfo("seed %u (set QUILLET_FUZZ_SEED to try others)", 种子);
+        qInfo("random start %u (set QUILLET_FUZZ_SEED to try others)", 种子);
         文字生成器 生成(种子);
         int 存入 = 0;
         int 拒绝 = 0;
@@ -334,7 +334,7 @@ class FuzzedTextsTest : public QObject {
                 ++存入;
             }
             if (QTest::currentTestFailed()) {
-                qWarning("failed at text %d of seed %u", 次, 种子);
+                qWarning("failed at text %d of random start %u", 次, 种子);
                 return;
             }
         }
@@ -343,7 +343,7 @@ class FuzzedTextsTest : public QObject {
     }
 
     // Megabyte texts: apostrophes only (the statement doubles every one), astral characters
-    // only, and a seeded mixture; one with a NUL at its very end is refused.
+    // only, and a random mixture; one with a NUL at its very end is refused.
     void megabyteTexts() {
         文字生成器 生成(7);
         const QString 撇号(1 << 20, QLatin1Char('\''));

@@ -204,7 +204,7 @@ class RegistryScaleTest : public QObject {
             qEnvironmentVariableIsSet("QUILLET_SEED")
                 ? static_cast<quint32>(qEnvironmentVariableIntValue("QUILLET_SEED"))
                 : QRandomGenerator::global()->generate();
-        qInfo("seed %u (set QUILLET_SEED to repeat)", 种子);
+        qInfo("random start %u (set QUILLET_SEED to repeat)", 种子);
         QRandomGenerator 随机(种子);
         const QString 记录 = 家_->filePath(QStringLiteral("started"));
         QProcessEnvironment 环境 = QProcessEnvironment::systemEnvironment();

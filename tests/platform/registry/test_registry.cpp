@@ -476,9 +476,9 @@ class RegistryTest : public QObject {
     }
 
     void randomFoldersRoundTrip() {
-        const quint32 seed = QRandomGenerator::global()->generate();
-        qInfo("seed %u", seed);
-        QRandomGenerator random(seed);
+        const quint32 start = QRandomGenerator::global()->generate();
+        qInfo("random start %u", start);
+        QRandomGenerator random(start);
         const QString alphabet =
             QStringLiteral("ab Z09 \"'`$%\\/\t\n;&|<>~*?#()=!{}[]-_.,便签文件夹中\u00e9\u00df");
         for (int round = 0; round < 300; ++round) {

@@ -1,4 +1,4 @@
-"""Seeds the same notes in each program's own format: Quillet's note database and xpad's
+"""Writes the same notes in each program's own format: Quillet's note database and xpad's
 folder of pad files (~/.config/xpad: one info-XXXXXX file with the pad's geometry and colours
 and one content-XXXXXX file with its text per pad, plus default-style)."""
 
@@ -18,10 +18,10 @@ WORDS_EN = ["call", "Alice", "about", "the", "invoice", "review", "pull", "reque
 SCREEN_W, SCREEN_H = 1280, 800
 
 
-def note_texts(count, seed=47):
+def note_texts(count, start=47):
     """count deterministic note texts of 4 to 40 words, Chinese and English, some with
     several lines and an apostrophe."""
-    rnd = random.Random(seed)
+    rnd = random.Random(start)
     texts = []
     for i in range(count):
         words = [rnd.choice(WORDS_ZH if rnd.random() < 0.6 else WORDS_EN)
@@ -43,7 +43,7 @@ def colours(i):
     return backs[i % len(backs)], 0x000000 if i % 7 else 0x800000
 
 
-def seed_quillet(makedb, folder, count, visible=lambda i: True):
+def fill_quillet(makedb, folder, count, visible=lambda i: True):
     """Creates folder/Quillet.mdb with the program's tool and adds count notes in one
     transaction. visible(i) gives each note's Visual value (i counts from 0)."""
     os.makedirs(folder, exist_ok=True)
@@ -110,7 +110,7 @@ def _suffix(i):
     return s
 
 
-def seed_xpad(home, count):
+def fill_xpad(home, count):
     """Writes count pads into home/.config/xpad, replacing whatever was there."""
     folder = os.path.join(home, ".config", "xpad")
     shutil.rmtree(folder, ignore_errors=True)
