@@ -344,10 +344,11 @@ class Desktop:
                            visual))
         return int(self.sql("SELECT max(ID) AS id FROM Tips")[0]["id"])
 
-    def launch(self, *args):
-        """Starts the program from its folder; returns its process."""
+    def launch(self, *args, env=None):
+        """Starts the program from its folder; returns its process. env: variables to add to
+        (or change in) the session's environment for the program alone."""
         self.app = self._spawn("quillet", [os.path.join(self.app_dir, "quillet"), *args],
-                               cwd=self.root)
+                               cwd=self.root, env=self.env(**(env or {})))
         return self.app
 
     def wait_exit(self, timeout=10.0):
