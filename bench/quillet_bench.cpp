@@ -6,8 +6,8 @@
 //   quillet-bench refresh FOLDER RUNS   刷新便签 alone, after a reload
 //   quillet-bench load    FOLDER RUNS   the main window's load with its note windows
 //
-// FOLDER holds a Quillet.mdb filled with notes (bench/run.py fills it). Runs on any Qt platform; the
-// runner uses "offscreen". Every figure is printed as "RESULT <name> <value>" (milliseconds
+// FOLDER holds a Quillet.mdb filled with notes (bench/run.py fills it). Runs on any Qt platform;
+// the runner uses "offscreen". Every figure is printed as "RESULT <name> <value>" (milliseconds
 // unless the name says otherwise), followed by a readable line. Each mode first checks that
 // the windows show exactly what the database holds and exits with status 3 when not, so a
 // figure never comes from a path that did the wrong thing.

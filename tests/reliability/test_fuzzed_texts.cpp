@@ -3,8 +3,8 @@
 // the statement it travels in: afterwards the note table holds exactly the expected rows and
 // nothing else in the database has changed.
 //
-// The texts come from a generator with a fixed start value (QUILLET_FUZZ_SEED overrides the fixed default), so a
-// failure can be repeated exactly.
+// The texts come from a generator with a fixed start value (QUILLET_FUZZ_SEED overrides the fixed
+// default), so a failure can be repeated exactly.
 
 #include "store/globals.h"
 #include "store/statements.h"
