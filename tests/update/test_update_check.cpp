@@ -4,6 +4,7 @@
 #include "local_http_server.h"
 #include "update/update_check.h"
 #include "update/update_list.h"
+#include "update_test_support.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,27 +22,9 @@ namespace {
 
 constexpr int kWait = 8000;  // generous upper bound for QTRY_*; checks end long before
 
-QMessageBox* visibleQuestion() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
 const QByteArray kNewer = "# list\nversion=3.8.4\nurl=https://download.quillet.example/get\n";
 
 }  // namespace
-
-// Receives what the program would open in the browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> opened;
-  public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 class TestUpdateCheck : public QObject {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "local_http_server.h"
 #include "update/update.h"
+#include "update_test_support.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,15 +18,6 @@ namespace {
 
 constexpr int kWait = 8000;
 
-QMessageBox* visibleQuestion() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
 // The build's own version with its last part raised by one.
 QByteArray nextVersion() {
     QList<int> parts = QVersionNumber::fromString(QStringLiteral(QUILLET_VERSION)).segments();
@@ -38,14 +30,6 @@ QByteArray list(const QByteArray& version) {
 }
 
 }  // namespace
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> opened;
-  public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
 
 class TestUpdateLibrary : public QObject {
     Q_OBJECT

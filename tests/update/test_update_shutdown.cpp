@@ -4,6 +4,7 @@
 
 #include "local_http_server.h"
 #include "update/update.h"
+#include "update_test_support.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -12,15 +13,6 @@
 #include <cstdio>
 
 namespace {
-
-QMessageBox* visibleQuestion() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
 
 // Starts a check, ends the event loop once it has reached the given stage, then destroys the
 // application. Returns an error text, or nothing.
