@@ -22,6 +22,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
+#include <vector>
 
 using namespace 测试;
 
@@ -65,13 +67,25 @@ struct 弹出记录 {
 class MainCommandsTest : public QObject {
     Q_OBJECT
 
+  private:
+    // A fresh program folder with an empty database for every test, and the ids of the notes
+    // 三条便签 added to it.
+    std::optional<程序目录> 目录;
+    std::vector<int> 编号;
+
   private slots:
-    void cleanup() { 清理(); }
+    void init() {
+        目录.emplace();
+        编号.clear();
+        QVERIFY(目录->有效());
+    }
+    void cleanup() {
+        清理();
+        目录.reset();
+    }
 
     void deleteAndEditOnEmptyListSayNothing() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        Form_Main* 窗口 = 新主窗口(目录);
+        Form_Main* 窗口 = 新主窗口(*目录);
         QCOMPARE(窗口->Form_Load(), 0);
         消息框应答 应答(QMessageBox::Ok);
         窗口->编辑_删除_Click();
@@ -84,10 +98,7 @@ class MainCommandsTest : public QObject {
     }
 
     void deleteAndEditWithoutSelectionComplain() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->ListView_Quillet->选中(0);
         for (auto 命令 : {&Form_Main::编辑_删除_Click, &Form_Main::编辑_修改_Click}) {
@@ -99,15 +110,12 @@ class MainCommandsTest : public QObject {
             QCOMPARE(应答.图标, QMessageBox::Critical);
         }
         QCOMPARE(窗口->ListView_Quillet->行数(), 3);
-        QCOMPARE(目录.便签数(), 3);
+        QCOMPARE(目录->便签数(), 3);
         QVERIFY(编辑器窗口().empty());
     }
 
     void deleteRemovesRowWindowAndTableRow() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->ListView_Quillet->选中(2);
         消息框应答 应答(QMessageBox::Ok);
@@ -118,14 +126,11 @@ class MainCommandsTest : public QObject {
         QCOMPARE(窗口->ListView_Quillet->子项(2, 1), QString::number(编号[2]));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(窗口标签(), (QStringList{QString::number(编号[0]), QString::number(编号[2])}));
-        QCOMPARE(目录.便签数(), 2);
+        QCOMPARE(目录->便签数(), 2);
     }
 
     void deleteKeyDeletesSelectedNote() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(窗口));
@@ -133,14 +138,11 @@ class MainCommandsTest : public QObject {
         窗口->ListView_Quillet->选中(1);
         QTest::keyClick(窗口->ListView_Quillet, Qt::Key_Delete);
         QCOMPARE(窗口->ListView_Quillet->行数(), 2);
-        QCOMPARE(目录.便签数(), 2);
+        QCOMPARE(目录->便签数(), 2);
     }
 
     void failingDeleteKeepsRowAndMark() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         // A row whose id text the database cannot take.
         窗口->ListView_Quillet->设置子项(1, 1, QStringLiteral("not-an-id"));
@@ -150,15 +152,12 @@ class MainCommandsTest : public QObject {
         QCOMPARE(应答.次数, 0);
         QCOMPARE(窗口->ListView_Quillet->行数(), 3);
         QVERIFY(窗口->ListView_Quillet->勾选(1));
-        QCOMPARE(目录.便签数(), 3);
+        QCOMPARE(目录->便签数(), 3);
         QCOMPARE(便签窗口().size(), std::size_t{3});
     }
 
     void editOpensEditorWithTextAndColours() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->ListView_Quillet->选中(2);
         窗口->编辑_修改_Click();
@@ -175,10 +174,7 @@ class MainCommandsTest : public QObject {
     }
 
     void failingEditLeavesNoEditorBehind() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         // The note is gone from the table: its colours cannot be read.
         窗口->ListView_Quillet->设置子项(1, 1, QStringLiteral("999999"));
@@ -194,9 +190,7 @@ class MainCommandsTest : public QObject {
     }
 
     void newNoteOpensAnEditorEachTime() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        Form_Main* 窗口 = 新主窗口(目录);
+        Form_Main* 窗口 = 新主窗口(*目录);
         QCOMPARE(窗口->Form_Load(), 0);
         窗口->文件_新建_Click();
         窗口->托盘菜单_新建_Click();
@@ -210,15 +204,12 @@ class MainCommandsTest : public QObject {
     }
 
     void reloadKeepsWindowsAndRestoresMarks() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->ListView_Quillet->设置勾选(1, false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(便签窗口().size(), std::size_t{2});
-        目录.添加({{QStringLiteral("丁")}});
+        目录->添加({{QStringLiteral("丁")}});
         窗口->编辑_刷新列表_Click();
         QCOMPARE(窗口->ListView_Quillet->行数(), 4);
         QCOMPARE(窗口->ListView_Quillet->子项(4, 2), QStringLiteral("丁"));
@@ -230,10 +221,7 @@ class MainCommandsTest : public QObject {
     }
 
     void noteMenuActsOnTheCurrentNote() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         便签菜单宿主& 宿主 = *窗口;
 
@@ -243,7 +231,7 @@ class MainCommandsTest : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!窗口->ListView_Quillet->勾选(2));
         QCOMPARE(窗口标签(), (QStringList{QString::number(编号[0]), QString::number(编号[2])}));
-        QCOMPARE(目录.便签数(), 3);
+        QCOMPARE(目录->便签数(), 3);
 
         宿主.设置当前便签编号(编号[2]);
         窗口->便签菜单_修改_Click();
@@ -255,7 +243,7 @@ class MainCommandsTest : public QObject {
         窗口->便签菜单_删除_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(窗口->ListView_Quillet->行数(), 2);
-        QCOMPARE(目录.便签数(), 2);
+        QCOMPARE(目录->便签数(), 2);
         QCOMPARE(窗口标签(), QStringList{QString::number(编号[2])});
 
         // A note no longer in the list: nothing happens.
@@ -270,10 +258,7 @@ class MainCommandsTest : public QObject {
     }
 
     void noteWindowOpensTheNoteMenu() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         弹出记录 记录;
         static_cast<便签菜单宿主&>(*窗口).弹出便签菜单(便签窗口()[0]);
@@ -281,9 +266,7 @@ class MainCommandsTest : public QObject {
     }
 
     void listAndTrayRightButtonOpenTheirMenus() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        Form_Main* 窗口 = 新主窗口(目录);
+        Form_Main* 窗口 = 新主窗口(*目录);
         QCOMPARE(窗口->Form_Load(), 0);
         {
             弹出记录 记录;
@@ -303,10 +286,7 @@ class MainCommandsTest : public QObject {
     }
 
     void hideAllAndShowAllTwice() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         auto 已勾选 = [窗口] {
             int 数 = 0;
@@ -321,7 +301,7 @@ class MainCommandsTest : public QObject {
             QVERIFY(便签窗口().empty());
             QCOMPARE(已勾选(), 0);
         }
-        QCOMPARE(目录.便签数(), 3);
+        QCOMPARE(目录->便签数(), 3);
 
         // Show all with one note already shown opens windows for the others only.
         窗口->ListView_Quillet->设置勾选(2, true);
@@ -340,9 +320,7 @@ class MainCommandsTest : public QObject {
     }
 
     void trayActivationShowsTheWindow() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        Form_Main* 窗口 = 新主窗口(目录, {QStringLiteral("mini")});
+        Form_Main* 窗口 = 新主窗口(*目录, {QStringLiteral("mini")});
         QCOMPARE(窗口->Form_Load(), 0);
         QVERIFY(!窗口->isVisible());
         窗口->托盘菜单_显示窗口_Click();
@@ -354,10 +332,7 @@ class MainCommandsTest : public QObject {
     }
 
     void editorHostReachesListAndWindows() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         编辑器宿主& 宿主 = *窗口;
         QCOMPARE(宿主.列表行数(), 3);
@@ -377,10 +352,7 @@ class MainCommandsTest : public QObject {
     }
 
     void exitAnsweredNoChangesNothing() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         消息框应答 应答(QMessageBox::No);
         窗口->托盘菜单_退出程序_Click();
@@ -397,10 +369,7 @@ class MainCommandsTest : public QObject {
     }
 
     void exitClosesEverythingInLoadOrder() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->文件_新建_Click();
         QPointer<Form_Main> 守护(窗口);
@@ -444,10 +413,7 @@ class MainCommandsTest : public QObject {
     }
 
     void terminationSignalEndsTheProgram() {
-        程序目录 目录;
-        QVERIFY(目录.有效());
-        std::vector<int> 编号;
-        Form_Main* 窗口 = 三条便签(目录, 编号);
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         QPointer<Form_Main> 守护(窗口);
         QVERIFY(退出信号::安装());
