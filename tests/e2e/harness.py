@@ -610,3 +610,24 @@ class DesktopTestCase(unittest.TestCase):
                                scale=self.scale, screen=self.screen)
         self.addCleanup(self.desktop.close)
         self.desktop.start()
+
+    # ---- finding the program's windows -------------------------------------------------
+
+    def in_tray(self, wid):
+        """Whether a window sits inside the tray host's panel (the program's tray icon)."""
+        tray = getattr(self.desktop, "tray_window", None)
+        return tray is not None and self.desktop.geometry(tray).contains(
+            *self.desktop.geometry(wid).centre)
+
+    def main_window(self, visible=True, timeout=10.0):
+        """The main window: the program's largest window captioned "Quillet-4862" (the tray
+        icon shares the caption but is small). visible=False finds it hidden or minimised."""
+        def find():
+            found = [(g.width * g.height, w) for w, g in (
+                (w, self.desktop.geometry(w)) for w in self.desktop.search(
+                    name="^Quillet-4862$", pid=self.app.pid, visible=visible)) if g.width > 300]
+            return max(found)[1] if found else None
+        try:
+            return wait_until(find, timeout=timeout, what="the main window")
+        except TimeoutError as e:
+            raise AssertionError("%s\n--- program log:\n%s" % (e, self.desktop.log("quillet")))

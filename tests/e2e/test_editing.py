@@ -10,7 +10,6 @@ import unittest
 import harness
 
 NOTE_NAME = "^Quillet$"
-MAIN_NAME = "^Quillet-4862$"
 EDITOR_NAME = "^添加Quillet$"
 ABOUT_NAME = "^关于 Quillet-4862$"
 COLOUR_DIALOG_NAME = "^背景颜色$"  # the chooser takes the caption of its button
@@ -46,15 +45,6 @@ class EditingTest(harness.DesktopTestCase):
         return self.desktop.wait_windows(shown, name=NOTE_NAME)
 
     # ---- finding things ----------------------------------------------------------------
-
-    def main_window(self):
-        """The main window: the program's largest window with the caption (not the tray icon)."""
-        def find():
-            found = [(g.width * g.height, w) for w, g in (
-                (w, self.desktop.geometry(w)) for w in self.desktop.search(
-                    name=MAIN_NAME, pid=self.app.pid)) if g.width > 300]
-            return max(found)[1] if found else None
-        return harness.wait_until(find, what="the main window")
 
     def notes(self):
         return sorted(self.desktop.search(name=NOTE_NAME))

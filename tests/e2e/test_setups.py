@@ -7,7 +7,6 @@ import unittest
 import harness
 
 NOTE_NAME = "^Quillet$"
-MAIN_NAME = "^Quillet-4862$"
 EDITOR_NAME = "^添加Quillet$"
 QUESTION_NAME = "^确定退出$"
 
@@ -28,20 +27,6 @@ class SetupTest(harness.DesktopTestCase):
         self.app = self.desktop.launch(*args)
         return self.desktop.wait_windows(sum(1 for n in notes if n.get("visual", 1)),
                                          name=NOTE_NAME)
-
-    def in_tray(self, wid):
-        tray = getattr(self.desktop, "tray_window", None)
-        return tray is not None and self.desktop.geometry(tray).contains(
-            *self.desktop.geometry(wid).centre)
-
-    def main_window(self):
-        """The main window, shown or not: the program's largest window with the caption."""
-        def find():
-            found = [(g.width * g.height, w) for w, g in (
-                (w, self.desktop.geometry(w)) for w in self.desktop.search(
-                    name=MAIN_NAME, pid=self.app.pid, visible=False)) if g.width > 300]
-            return max(found)[1] if found else None
-        return harness.wait_until(find, what="the main window")
 
     def tray_icon(self):
         """The program's icon in the tray host, once the host has stopped laying it out."""
@@ -85,12 +70,12 @@ class SetupTest(harness.DesktopTestCase):
 
     def list_menu(self, key):
         """Picks an item of the list's popup menu, opened over the list's empty lower part."""
-        g = self.desktop.geometry(self.main_window())
+        g = self.desktop.geometry(self.main_window(visible=False))
         self.popup(g.x + g.width // 2, g.y + g.height - 40, key)
 
     def main_menu(self, *keys):
         """Walks the main window's menu bar with the keyboard: alt+letter, then items."""
-        main = self.main_window()
+        main = self.main_window(visible=False)
         self.desktop.activate(main)
         time.sleep(0.3)
         self.desktop.key("alt+" + keys[0])
@@ -166,7 +151,7 @@ class NoWindowManager(SetupTest):
         notes = self.launch()
         for wid in notes:
             self.assertEqual(self.desktop.geometry(wid).tuple()[2:], (170, 120))
-        main = self.main_window()
+        main = self.main_window(visible=False)
         self.assertTrue(self.desktop.is_viewable(main))
         # The notes open where the window system puts new windows; without a window manager
         # they may overlap: act on the one that is on top.
@@ -251,7 +236,7 @@ class NoTray(SetupTest):
 
     def test_closing_minimises_until_a_tray_host_appears(self):
         self.launch()
-        main = self.main_window()
+        main = self.main_window(visible=False)
         self.wait_state(main, "Normal")
         self.close_main(main)
         self.wait_state(main, "Iconic")  # minimised: still in the window manager's list
@@ -282,7 +267,7 @@ class NoTray(SetupTest):
         as starting iconic; hidden later into a tray that appeared meanwhile, the window
         must come back from the tray icon shown, not minimised."""
         self.launch("mini")
-        main = self.main_window()
+        main = self.main_window(visible=False)
         self.wait_state(main, "Iconic")
         self.desktop.activate(main)
         self.wait_state(main, "Normal")
@@ -295,7 +280,7 @@ class NoTray(SetupTest):
 
     def test_mini_starts_minimised_and_exit_still_works(self):
         self.launch("mini")
-        main = self.main_window()
+        main = self.main_window(visible=False)
         self.wait_state(main, "Iconic")
         self.assertEqual(len(self.note_windows()), len(SHOWN))
         self.desktop.activate(main)
@@ -355,7 +340,7 @@ class HighDpi(SetupTest):
         self.assertTrue(80 - 10 <= before.x - after.x <= 80, after)
 
         # The list's columns: 540, 1, 4000, 2000 and 2000 twips.
-        main = self.main_window()
+        main = self.main_window(visible=False)
         self.desktop.activate(main)
         time.sleep(0.5)
         m = self.desktop.geometry(main)
