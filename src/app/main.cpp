@@ -2,7 +2,6 @@
 #include "main_window/quit_signal.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QPointer>
 
 int main(int argc, char** argv) {
@@ -10,7 +9,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     // No display name is set: the window system would append it to every window's caption,
     // and captions such as the exit question's "确定退出" are shown exactly as they are.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
     // The program lives in the tray: closing its windows never ends it, the exit command does.
     QApplication::setQuitOnLastWindowClosed(false);
     退出信号::安装();

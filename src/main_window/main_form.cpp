@@ -44,15 +44,32 @@ using platform::缇转像素;
 constexpr int 设计宽度缇 = 9480;
 constexpr int 设计高度缇 = 7140;
 
+QIcon 程序图标() {
+    return QIcon(QStringLiteral(":/icons/quillet.svg"));
+}
+
+// The program's icon is given to each of its windows rather than to the whole application,
+// because the desktop note windows have none (on X11 each of them would otherwise carry a copy
+// that the window manager reads). A message box without a parent window gets it here.
+int 显示消息框(QMessageBox& 消息框) {
+    消息框.setWindowIcon(程序图标());
+    return 消息框.exec();
+}
+
+void 显示错误(const QString& 文字, QWidget* 父窗口 = nullptr) {
+    QMessageBox 消息框(QMessageBox::Critical, 应用程序标题(), 文字, QMessageBox::Ok, 父窗口);
+    显示消息框(消息框);
+}
+
 // Runs a command from an event of the window system: nothing may escape into Qt's own code.
 template <class 动作类型>
 void 保护执行(动作类型&& 动作) {
     try {
         动作();
     } catch (const dao::Error& 错误) {
-        QMessageBox::critical(nullptr, 应用程序标题(), 错误.Description());
+        显示错误(错误.Description());
     } catch (const std::exception& 错误) {
-        QMessageBox::critical(nullptr, 应用程序标题(), QString::fromLocal8Bit(错误.what()));
+        显示错误(QString::fromLocal8Bit(错误.what()));
     } catch (...) {
     }
 }
@@ -63,7 +80,7 @@ Form_Main::Form_Main(主窗体启动选项 选项)
     : QMainWindow(nullptr), platform::Form(this), 选项_(std::move(选项)) {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(应用程序标题());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+    setWindowIcon(程序图标());
     QFont 字体(QStringLiteral("Tahoma"));
     字体.setPointSizeF(8.25);
     setFont(字体);
@@ -132,7 +149,7 @@ void Form_Main::创建控件() {
     QObject::connect(Timer_自动升级, &QTimer::timeout, this,
                      [this] { 保护执行([this] { Timer_自动升级_Timer(); }); });
 
-    TrayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/quillet.svg")), this);
+    TrayIcon = new QSystemTrayIcon(程序图标(), this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     TrayIcon->setToolTip(QStringLiteral("Quillet"));
     QObject::connect(TrayIcon, &QSystemTrayIcon::activated, this,
@@ -317,8 +334,7 @@ int Form_Main::Form_Load() {
                              QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径);
         // Also on the error stream, for a start from a terminal or a log-on script.
         std::fprintf(stderr, "%s\n", 全文.toLocal8Bit().constData());
-        QMessageBox 消息(QMessageBox::Critical, 应用程序标题(), 全文, QMessageBox::Ok);
-        消息.exec();
+        显示错误(全文);
         return 1;
     }
 
@@ -429,7 +445,7 @@ void Form_Main::文件_退出_Click() {
                      QStringLiteral("退出本程序后Quillet将不再显示，是否确定？"),
                      QMessageBox::Yes | QMessageBox::No, 消息框父窗口());
     问题.setDefaultButton(QMessageBox::Yes);
-    if (问题.exec() != QMessageBox::Yes) {
+    if (显示消息框(问题) != QMessageBox::Yes) {
         return;
     }
     结束程序();
@@ -467,7 +483,7 @@ int Form_Main::选中便签行() {
     }
     const int 行 = ListView_Quillet->选中行();
     if (行 == 0) {
-        QMessageBox::critical(消息框父窗口(), 应用程序标题(), QStringLiteral("未选中任何便签！"));
+        显示错误(QStringLiteral("未选中任何便签！"), 消息框父窗口());
     }
     return 行;
 }

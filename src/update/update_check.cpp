@@ -172,6 +172,10 @@ void 升级检查::提问(const QUrl& 下载页, const QString& 新版本) {
                             .arg(新版本, 设置_.当前版本),
                         QMessageBox::Yes | QMessageBox::No, 父窗口);
     对话框->setAttribute(Qt::WA_DeleteOnClose);
+    // Shown without a parent while the main window is hidden; the icon is still the program's.
+    if (父窗口_) {
+        对话框->setWindowIcon(父窗口_->windowIcon());
+    }
     对话框->setDefaultButton(QMessageBox::Yes);
     connect(对话框, &QMessageBox::finished, this, [this, 下载页](int 按钮) {
         if (按钮 == QMessageBox::Yes) {

@@ -86,6 +86,14 @@ class NotesOnScreen(DesktopTest):
         # Notes never take a place in a task bar: the window manager keeps them off its
         # list of normal application windows.
         self.assertIn("UTILITY", self.desktop.property(notes[0], "_NET_WM_WINDOW_TYPE"))
+        # Notes have no icon of the program's (openbox gives a window without one its own
+        # default icon), and opening them took no focus away from the main window.
+        main = self.main_window()
+        program_icon = self.desktop.property(main, "_NET_WM_ICON")
+        self.assertIn("Icon (16 x 16)", program_icon)
+        for wid in notes:
+            self.assertNotEqual(self.desktop.property(wid, "_NET_WM_ICON"), program_icon)
+        self.assertEqual(int(self.desktop.xdotool("getactivewindow")), main)
 
     def test_mini_start_shows_notes_with_their_colours_and_text(self):
         notes = self.launch("mini")
