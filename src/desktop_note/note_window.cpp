@@ -2,6 +2,7 @@
 
 #include "desktop_note/zones.h"
 #include "platform/controls/colour.h"
+#include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 
 #include <QEvent>
@@ -47,6 +48,7 @@ Form_Quillet::Form_Quillet(便签菜单宿主& 宿主)
 
     Form_Load();
     Form_Resize();
+    platform::绘制后释放像素缓冲(this);
 }
 
 void Form_Quillet::设置背景颜色(std::int32_t 颜色) {

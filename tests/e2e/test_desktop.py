@@ -95,6 +95,30 @@ class NotesOnScreen(DesktopTest):
             self.assertNotEqual(self.desktop.property(wid, "_NET_WM_ICON"), program_icon)
         self.assertEqual(int(self.desktop.xdotool("getactivewindow")), main)
 
+    def test_a_note_covered_and_uncovered_shows_the_same_picture(self):
+        # The program keeps no copy of a note's pixels between paints: the window system's
+        # redraw request makes the note paint itself again.
+        notes = self.launch("mini")
+        self.tray_icon()
+        if not self.desktop.can_screenshot():
+            self.skipTest("no screenshot tool for the picture check")
+        time.sleep(0.5)
+        g = self.desktop.geometry(notes[0])
+
+        def changed(image, reference):
+            return sum(image.pixel(x, y) != reference.pixel(x, y)
+                       for y in range(g.y, g.y + g.height) for x in range(g.x, g.x + g.width))
+
+        before = self.desktop.screenshot()
+        self.show_from_tray()
+        main = self.main_window()
+        self.desktop.xdotool("windowmove", main, g.x, g.y)
+        time.sleep(0.5)
+        self.assertGreater(changed(self.desktop.screenshot(), before), g.width * g.height // 2)
+        self.desktop.xdotool("windowminimize", main)
+        time.sleep(0.5)
+        self.assertEqual(changed(self.desktop.screenshot(), before), 0)
+
     def test_mini_start_shows_notes_with_their_colours_and_text(self):
         notes = self.launch("mini")
         self.tray_icon()
