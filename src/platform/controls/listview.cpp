@@ -6,9 +6,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -79,6 +81,8 @@ class 列表模型 : public QAbstractTableModel {
     using QAbstractTableModel::QAbstractTableModel;
 
     std::vector<QString> 列标题;
+    // The size of a header section with the given caption, measured by the view.
+    std::function<QSize(const QString&)> 标题尺寸;
     std::vector<行数据> 行;
 
     int rowCount(const QModelIndex& 父 = {}) const override {
@@ -149,8 +153,13 @@ class 列表模型 : public QAbstractTableModel {
     }
 
     QVariant headerData(int 节, Qt::Orientation 方向, int 角色) const override {
-        if (方向 == Qt::Horizontal && 角色 == Qt::DisplayRole && 节 >= 0 && 节 < columnCount()) {
-            return 列标题[static_cast<std::size_t>(节)];
+        if (方向 == Qt::Horizontal && 节 >= 0 && 节 < columnCount()) {
+            if (角色 == Qt::DisplayRole) {
+                return 列标题[static_cast<std::size_t>(节)];
+            }
+            if (角色 == Qt::SizeHintRole && 标题尺寸) {
+                return 标题尺寸(列标题[static_cast<std::size_t>(节)]);
+            }
         }
         return QAbstractTableModel::headerData(节, 方向, 角色);
     }
@@ -242,6 +251,17 @@ ListView::ListView(QWidget* 父) : QTreeView(父), 模型_(new 列表模型(this
     header()->setStretchLastSection(false);
     header()->setMinimumSectionSize(0);
     header()->setSectionsMovable(false);
+    // Qt measures header captions in bold, to leave room for highlighted sections, which this
+    // list never shows; measuring them in the header's own font spares the program loading a
+    // bold face (for Chinese captions, megabytes of font file).
+    模型_->标题尺寸 = [this](const QString& 标题) {
+        QHeaderView* 表头 = header();
+        QStyleOptionHeader 选项;
+        选项.initFrom(表头);
+        选项.orientation = Qt::Horizontal;
+        选项.text = 标题;
+        return 表头->style()->sizeFromContents(QStyle::CT_HeaderSection, &选项, QSize(), 表头);
+    };
 
     connect(模型_, &QAbstractItemModel::dataChanged, this, &ListView::数据已改变);
     connect(模型_, &QAbstractItemModel::rowsInserted, this,

@@ -59,6 +59,11 @@ class TestListView : public QObject {
         QCOMPARE(列表.header()->sectionSize(1), 0);
         QCOMPARE(列表.header()->sectionSize(2), 267);
         QVERIFY(!列表.isHeaderHidden());
+        // The header is as tall as its captions in its own font (not measured in bold).
+        const QVariant 尺寸 = 列表.model()->headerData(2, Qt::Horizontal, Qt::SizeHintRole);
+        QVERIFY(尺寸.toSize().width() > 列表.header()->fontMetrics().horizontalAdvance("内容"));
+        QCOMPARE(列表.header()->height(), 列表.header()->sizeHint().height());
+        QVERIFY(列表.header()->height() >= 列表.header()->fontMetrics().height());
     }
 
     void rowsCountFromOneAndKeepTheirTexts() {
