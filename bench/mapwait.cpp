@@ -47,14 +47,14 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
-enum class State { Foreign, Waiting, Viewable };
+enum class State { Waiting, Viewable };
 
 struct Watch {
     xcb_connection_t* c;
     xcb_window_t root;
     xcb_atom_t client_list, pid_atom;
     long pid;
-    std::unordered_map<xcb_window_t, State> known;  // every client seen so far
+    std::unordered_map<xcb_window_t, State> ours;  // the program's clients seen so far
     int viewable = 0;
 
     std::vector<xcb_window_t> client_list_now() {
@@ -69,24 +69,26 @@ struct Watch {
         return list;
     }
 
-    // New clients: watch their own map events, then learn whose they are (the request order
+    // Whose is each client not yet known as the program's? Asked again at every look, not
+    // remembered: the X server hands out the window numbers of a client that has gone to the
+    // next one, so an earlier program's window still listed may come back as the program's.
+    // A window of the program's is watched for its own map from then on (the request order
     // makes sure no map after the answer goes unseen).
     void learn(const std::vector<xcb_window_t>& list) {
         std::vector<std::pair<xcb_window_t, xcb_get_property_cookie_t>> asked;
-        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         for (xcb_window_t w : list) {
-            if (known.count(w) == 0) {
-                known[w] = State::Foreign;
-                xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &mask);
+            if (ours.count(w) == 0) {
                 asked.emplace_back(w, xcb_get_property(c, 0, w, pid_atom, XCB_ATOM_CARDINAL, 0, 1));
             }
         }
+        const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         for (auto& [w, cookie] : asked) {
             xcb_get_property_reply_t* r = xcb_get_property_reply(c, cookie, nullptr);
             if (r && r->format == 32 && xcb_get_property_value_length(r) == 4 &&
                 static_cast<long>(*static_cast<const uint32_t*>(xcb_get_property_value(r))) ==
                     pid) {
-                known[w] = State::Waiting;
+                ours[w] = State::Waiting;
+                xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &mask);
             }
             free(r);
         }
@@ -94,7 +96,7 @@ struct Watch {
 
     void check_waiting() {
         std::vector<std::pair<xcb_window_t, xcb_get_window_attributes_cookie_t>> asked;
-        for (auto& [w, state] : known) {
+        for (auto& [w, state] : ours) {
             if (state == State::Waiting) {
                 asked.emplace_back(w, xcb_get_window_attributes(c, w));
             }
@@ -103,7 +105,7 @@ struct Watch {
             xcb_get_window_attributes_reply_t* r =
                 xcb_get_window_attributes_reply(c, cookie, nullptr);
             if (r && r->map_state == XCB_MAP_STATE_VIEWABLE) {
-                known[w] = State::Viewable;
+                ours[w] = State::Viewable;
                 ++viewable;
             }
             free(r);
@@ -139,8 +141,6 @@ int main(int argc, char** argv) {
                 0};
     const uint32_t root_mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, watch.root, XCB_CW_EVENT_MASK, &root_mask);
-    // Windows already there (the tray host, an earlier program) are remembered as foreign.
-    watch.learn(watch.client_list_now());
 
     const double start = now_ms();
     const pid_t pid = fork();

@@ -42,7 +42,8 @@ sys.path.insert(0, HERE)
 import harness  # noqa: E402
 import fixtures  # noqa: E402
 
-TARGETS = ("quillet", "quillet-makedb", "update", "quillet-bench", "quillet-mapwait")
+TARGETS = ("quillet", "quillet-makedb", "update", "quillet-bench", "quillet-mapwait",
+           "quillet-floor-qt", "quillet-floor-x")
 
 
 def log(*args):
@@ -183,6 +184,20 @@ def xpad_program(desktop):
     return XpadProgram(desktop)
 
 
+class FloorProgram(Program):
+    """A reference program from bench/ that maps a main window and N note-sized windows."""
+
+    def __init__(self, desktop, name, path):
+        super().__init__(name, desktop, [path], lambda n: n + 1,
+                         lambda n: setattr(self, "argv", [path, str(n)]), desktop.env())
+        self.idle = False  # nothing to learn from their idle time
+
+
+def floor_programs(desktop, bench_dir):
+    return [FloorProgram(desktop, name, os.path.join(bench_dir, exe))
+            for name, exe in (("bare Qt", "quillet-floor-qt"), ("bare X", "quillet-floor-x"))]
+
+
 def session_ticks(desktop):
     """(X server, window manager + tray host): CPU clock ticks used so far."""
     ticks = {}
@@ -239,7 +254,7 @@ def bench_startup(programs, mapwait, counts, runs):
         for run in range(runs + 1):  # run 0 warms the caches and is not counted
             for program in programs:
                 ms, own, x_cpu, wm_cpu, pss, rss, uss, cpu, sw = start_once(
-                    program, n, mapwait, idle)
+                    program, n, mapwait, idle and getattr(program, "idle", True))
                 log("  start %-7s N=%-3d run %d: %7.1f ms (CPU: own %5.0f, Xvfb %5.0f, WM %5.0f)"
                     "  RSS %6.1f MiB  PSS %6.1f MiB  USS %6.1f MiB%s" % (
                     program.name, n, run, ms, own, x_cpu, wm_cpu, rss / 1024, pss / 1024,
@@ -323,6 +338,8 @@ def main():
     parser.add_argument("--notes", default="0,10,100",
                         help="note counts for the start-up part (default 0,10,100)")
     parser.add_argument("--no-xpad", action="store_true", help="measure Quillet alone")
+    parser.add_argument("--no-floors", action="store_true",
+                        help="leave out the bare Qt and bare X reference programs")
     parser.add_argument("--only", choices=("startup", "reload", "save", "refresh"),
                         action="append", help="run only these parts (repeatable)")
     args = parser.parse_args()
@@ -372,6 +389,8 @@ def main():
                                                 "http://127.0.0.1:%d" % closed_port())]
                     if xpad:
                         programs.append(xpad_program(desktop))
+                    if not args.no_floors:
+                        programs += floor_programs(desktop, os.path.dirname(mapwait))
                     log("start-up: %d runs after a warm-up, N = %s" % (args.runs, counts))
                     res = bench_startup(programs, mapwait, counts, args.runs)
 
@@ -408,6 +427,17 @@ def main():
                 for n in counts:
                     add("Memory USS (private), %d notes (MiB)" % n, med("Quillet", n, "uss"),
                         med("xpad", n, "uss"))
+                # What no program can beat here, and what Qt itself costs: the same windows
+                # from a bare X client and from a Qt Widgets program with nothing else.
+                for name in ("bare Qt", "bare X"):
+                    for n in counts:
+                        if med(name, n, "ms") is not None:
+                            add("Reference: %s, %d notes: start-up (ms)" % (name, n),
+                                med(name, n, "ms"), med("xpad", n, "ms"))
+                for n in counts:
+                    if med("bare Qt", n, "rss") is not None:
+                        add("Reference: bare Qt, %d notes: memory RSS (MiB)" % n,
+                            med("bare Qt", n, "rss"), med("xpad", n, "rss"))
                 n = max(counts)
                 q = med("Quillet", n, "cpu")
                 add("Idle CPU over 10 s, %d notes (ms)" % n, q, med("xpad", n, "cpu"),
