@@ -28,9 +28,6 @@ Form_Quillet::Form_Quillet(便签菜单宿主& 宿主)
     字体.setStyleHint(QFont::SansSerif);
     setFont(字体);
     setAutoFillBackground(true);
-    // A note has no keyboard work: showing one (a hundred at start-up, or one from a check mark
-    // in the list) leaves the active window and its focus where they are.
-    setAttribute(Qt::WA_ShowWithoutActivating);
     // Hovering over the margin changes the pointer shape, so moves arrive without a button.
     setMouseTracking(true);
     // Client size of the design; the position is left to the window system.

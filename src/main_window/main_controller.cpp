@@ -87,12 +87,12 @@ void Class_主窗体::刷新数据(platform::controls::ListView& 列表, dao::Re
 void Class_主窗体::初始化便签显示(platform::controls::ListView& 列表) {
     for (int 行 = 1; 行 <= 列表.行数(); ++行) {
         if (列表.勾选(行)) {
-            创建便签窗口(列表, 行);
+            创建便签窗口(列表, 行, false);
         }
     }
 }
 
-void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, int 行) {
+void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, int 行, bool 激活) {
     // Until it is shown the window belongs to this call: a note that cannot be read leaves no
     // hidden window behind, and the error goes on to the caller.
     auto 窗口 = std::make_unique<Form_Quillet>(宿主_);
@@ -102,6 +102,7 @@ void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, i
     窗口->设置背景颜色(记录集.Fields(QStringLiteral("BackColor")).ToInt32());
     窗口->设置文字颜色(记录集.Fields(QStringLiteral("FontColor")).ToInt32());
     窗口->Tag = 列表.子项(行, 1);
+    窗口->setAttribute(Qt::WA_ShowWithoutActivating, !激活);
     窗口.release()->show();
 }
 

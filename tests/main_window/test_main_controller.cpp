@@ -199,6 +199,10 @@ class TestMainController : public QObject {
         QCOMPARE(窗口[1]->背景颜色(), 0x00FF00);
         QCOMPARE(窗口[1]->文字颜色(), 0x0000FF);
         QVERIFY(便签窗口(二).empty());
+        // The windows of the start take no focus; a note opened by a mark later does.
+        QVERIFY(窗口[0]->testAttribute(Qt::WA_ShowWithoutActivating));
+        列表->设置勾选(2, true);
+        QVERIFY(!便签窗口(二).at(0)->testAttribute(Qt::WA_ShowWithoutActivating));
     }
 
     void aReloadRemarksRowsAndLeavesWindowsAlone() {
