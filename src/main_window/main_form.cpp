@@ -9,6 +9,7 @@
 #include "platform/controls/listview.h"
 #include "platform/controls/webpane.h"
 #include "platform/dao/dao.h"
+#include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 #include "platform/shell/shell.h"
 #include "services/about_dialog.h"
@@ -81,6 +82,8 @@ Form_Main::Form_Main(主窗体启动选项 选项)
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(应用程序标题());
     setWindowIcon(程序图标());
+    // Mostly the window waits hidden in the tray, where it needs no pixels.
+    platform::隐藏时释放像素缓冲(this);
     QFont 字体(QStringLiteral("Tahoma"));
     字体.setPointSizeF(8.25);
     setFont(字体);

@@ -148,13 +148,29 @@ class TrayAndExit(DesktopTest):
     def test_closing_the_main_window_hides_it_in_the_tray(self):
         self.launch()
         self.wait_main(True)
-        self.press_on(self.main_windows()[0], "alt+F4")
+        main = self.main_windows()[0]
+        self.desktop.activate(main)
+        time.sleep(0.5)
+        shown = self.picture_of(main)
+        self.press_on(main, "alt+F4")
         self.wait_main(False)
         self.assert_running()
         self.assert_notes_stay()
         self.show_from_tray()
         self.assert_running()
         self.assert_notes_stay()
+        # Hidden, the window kept no pixels; shown again, it paints the same picture.
+        time.sleep(0.5)
+        self.assertEqual(self.picture_of(self.main_windows()[0]), shown)
+
+    def picture_of(self, wid):
+        """Every fourth pixel of the window, by its place in the window."""
+        if not self.desktop.can_screenshot():
+            self.skipTest("no screenshot tool for the picture check")
+        g = self.desktop.geometry(wid)
+        image = self.desktop.screenshot()
+        return hash(tuple(image.pixel(g.x + x, g.y + y)
+                          for y in range(0, g.height, 4) for x in range(0, g.width, 4)))
 
     def open_exit_question(self):
         self.wait_main(True)
