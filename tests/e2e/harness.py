@@ -32,6 +32,10 @@ DEFAULT_BIN = os.path.normpath(os.path.join(HERE, "..", "..", "build", "bin"))
 REQUIRED_TOOLS = ("Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "sqlite3")
 
 
+# The note editor's caption.
+EDITOR_NAME = "^添加Quillet$"
+
+
 def bin_dir():
     return os.environ.get("QUILLET_BIN") or DEFAULT_BIN
 
@@ -618,6 +622,22 @@ class DesktopTestCase(unittest.TestCase):
         tray = getattr(self.desktop, "tray_window", None)
         return tray is not None and self.desktop.geometry(tray).contains(
             *self.desktop.geometry(wid).centre)
+
+    def write_note_in_editor(self, text, after_id):
+        """Types into the open note editor and presses 保存并关闭; returns the rows the save
+        added (ID above after_id) once the editor has closed."""
+        editor = self.desktop.wait_windows(1, name=EDITOR_NAME)[0]
+        self.desktop.activate(editor)
+        time.sleep(0.3)
+        self.desktop.type(text)
+        # 保存并关闭 sits at the top left of the editor: 90, 60 twips, 1485 x 345 twips.
+        g = self.desktop.geometry(editor)
+        self.desktop.click(g.x + 6 + 99 // 2, g.y + 4 + 23 // 2)
+        rows = wait_until(
+            lambda: self.desktop.sql("SELECT content, Visual FROM Tips WHERE ID > %d"
+                                     % after_id), timeout=10, what="the new note")
+        self.desktop.wait_windows(0, name=EDITOR_NAME)
+        return rows
 
     def main_window(self, visible=True, timeout=10.0):
         """The main window: the program's largest window captioned "Quillet-4862" (the tray

@@ -263,20 +263,10 @@ class NewNote(DesktopTest):
         self.desktop.click(x, y, button=3)
         time.sleep(0.5)
         self.desktop.key("n")  # 新建便签[&N]
-        editor = self.desktop.wait_windows(1, name="^添加Quillet$")[0]
         text = "买牛奶，还有面包！ it's 2 点"
-        self.desktop.activate(editor)
-        time.sleep(0.3)
-        self.desktop.type(text)
-        # 保存并关闭 sits at the top left of the editor: 90, 60 twips, 1485 x 345 twips.
-        g = self.desktop.geometry(editor)
-        self.desktop.click(g.x + 6 + 99 // 2, g.y + 4 + 23 // 2)
-        rows = harness.wait_until(
-            lambda: self.desktop.sql("SELECT content, Visual FROM Tips WHERE ID > %d"
-                                     % max(self.ids)), timeout=10, what="the new note")
+        rows = self.write_note_in_editor(text, max(self.ids))
         self.assertEqual([(r["content"], int(r["Visual"])) for r in rows], [(text, 1)])
         self.desktop.wait_windows(len(SHOWN) + 1, name=NOTE_NAME)
-        self.desktop.wait_windows(0, name="^添加Quillet$")
 
 
 if __name__ == "__main__":

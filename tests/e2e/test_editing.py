@@ -10,7 +10,6 @@ import unittest
 import harness
 
 NOTE_NAME = "^Quillet$"
-EDITOR_NAME = "^添加Quillet$"
 ABOUT_NAME = "^关于 Quillet-4862$"
 COLOUR_DIALOG_NAME = "^背景颜色$"  # the chooser takes the caption of its button
 SEEDED = "2026-12-01 09:00:00"
@@ -87,13 +86,13 @@ class EditingTest(harness.DesktopTestCase):
 
     def open_editor(self, how):
         """Opens the editor with a key press on the main window (ctrl+n, ctrl+e) or a menu."""
-        before = set(self.desktop.search(name=EDITOR_NAME))
+        before = set(self.desktop.search(name=harness.EDITOR_NAME))
         if isinstance(how, str):
             self.press_on(self.main_window(), how)
         else:
             how()
         editor = harness.wait_until(
-            lambda: [w for w in self.desktop.search(name=EDITOR_NAME) if w not in before],
+            lambda: [w for w in self.desktop.search(name=harness.EDITOR_NAME) if w not in before],
             what="the editor")[0]
         self.desktop.activate(editor)
         time.sleep(0.3)
@@ -156,7 +155,7 @@ class WritingNotes(EditingTest):
         rows = harness.wait_until(
             lambda: self.desktop.sql("SELECT * FROM Tips WHERE ID > %d" % max(self.ids)),
             timeout=10, what="the new note")
-        self.desktop.wait_windows(0, name=EDITOR_NAME)
+        self.desktop.wait_windows(0, name=harness.EDITOR_NAME)
         self.assertEqual(len(rows), 1, rows)
         row = rows[0]
         self.assertEqual(row["content"], text)
@@ -188,7 +187,7 @@ class WritingNotes(EditingTest):
             self.click_control(editor, CONTENT)
         rows = self.desktop.sql("SELECT content FROM Tips WHERE ID > %d ORDER BY ID" % first_id)
         self.assertEqual([r["content"] for r in rows], texts)
-        self.assertEqual(self.desktop.search(name=EDITOR_NAME), [editor])
+        self.assertEqual(self.desktop.search(name=harness.EDITOR_NAME), [editor])
         self.assert_running()
 
 
@@ -205,7 +204,7 @@ class ChangingNotes(EditingTest):
         row = harness.wait_until(
             lambda: (lambda r: r if r and r["content"] == text else None)(self.row(note_id)),
             timeout=10, what="the changed note")
-        self.desktop.wait_windows(0, name=EDITOR_NAME)
+        self.desktop.wait_windows(0, name=harness.EDITOR_NAME)
         self.assertEqual(row["CreateTime"], SEEDED)
         self.assertNotEqual(row["ChangeTime"], SEEDED)
         self.assertEqual(int(row["BackColor"]), back)

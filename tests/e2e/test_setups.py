@@ -7,7 +7,6 @@ import unittest
 import harness
 
 NOTE_NAME = "^Quillet$"
-EDITOR_NAME = "^添加Quillet$"
 QUESTION_NAME = "^确定退出$"
 
 NOTES = [
@@ -85,21 +84,6 @@ class SetupTest(harness.DesktopTestCase):
 
     def visual_column(self):
         return [int(r["Visual"]) for r in self.desktop.sql("SELECT Visual FROM Tips ORDER BY ID")]
-
-    def write_note_in_editor(self, text):
-        """Types into the open editor and presses 保存并关闭; returns the new row."""
-        editor = self.desktop.wait_windows(1, name=EDITOR_NAME)[0]
-        self.desktop.activate(editor)
-        time.sleep(0.3)
-        self.desktop.type(text)
-        # 保存并关闭 sits at the top left of the editor: 90, 60 twips, 1485 x 345 twips.
-        g = self.desktop.geometry(editor)
-        self.desktop.click(g.x + 6 + 99 // 2, g.y + 4 + 23 // 2)
-        rows = harness.wait_until(
-            lambda: self.desktop.sql("SELECT content, Visual FROM Tips WHERE ID > %d"
-                                     % max(self.ids)), timeout=10, what="the new note")
-        self.desktop.wait_windows(0, name=EDITOR_NAME)
-        return rows
 
     def exit_with_yes(self):
         self.main_menu("f", "x")  # 文件[&F] → 退出程序[&X]
@@ -203,7 +187,7 @@ class NoWindowManager(SetupTest):
 
         self.main_menu("f", "n")  # 文件[&F] → 新建便签[&N]
         text = "written without a window manager"
-        rows = self.write_note_in_editor(text)
+        rows = self.write_note_in_editor(text, max(self.ids))
         self.assertEqual([(r["content"], int(r["Visual"])) for r in rows], [(text, 1)])
         self.wait_notes(len(NOTES) + 1)
         self.exit_with_yes()
