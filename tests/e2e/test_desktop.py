@@ -102,7 +102,7 @@ class NotesOnScreen(DesktopTest):
         self.tray_icon()
         if not self.desktop.can_screenshot():
             self.skipTest("no screenshot tool for the picture check")
-        time.sleep(0.5)
+        time.sleep(1.5)  # a note gives its buffer back after a second without painting
         g = self.desktop.geometry(notes[0])
 
         def changed(image, reference):

@@ -14,12 +14,21 @@ namespace {
 
 enum class 时机 { 绘制后, 隐藏时 };
 
+constexpr int 空闲毫秒 = 1000;
+
 // Watches the widget (for its paints, shows and hides) and, once it has one, its native window
 // (for the server's redraw requests).
 class 缓冲释放器 : public QObject {
   public:
     缓冲释放器(QWidget* 窗口, 时机 何时) : QObject(窗口), 窗口_(窗口), 何时_(何时) {
         窗口->installEventFilter(this);
+        空闲计时_.setSingleShot(true);
+        空闲计时_.setInterval(空闲毫秒);
+        connect(&空闲计时_, &QTimer::timeout, this, [this] {
+            if (窗口_->isVisible()) {
+                释放();
+            }
+        });
     }
 
   protected:
@@ -33,16 +42,11 @@ class 缓冲释放器 : public QObject {
                     }
                     break;
                 case QEvent::Paint:
-                    // Queued: the painted picture is sent to the server after the paint
-                    // events of the window and its children, within the same call.
-                    if (何时_ == 时机::绘制后 && !已排队_) {
-                        已排队_ = true;
-                        QTimer::singleShot(0, this, [this] {
-                            已排队_ = false;
-                            if (窗口_->isVisible()) {
-                                释放();
-                            }
-                        });
+                    // The buffer goes once the window has not been painted for a while: the
+                    // redraw requests that come in bursts (a window being mapped and framed,
+                    // moved across others) are still answered from the buffer.
+                    if (何时_ == 时机::绘制后) {
+                        空闲计时_.start();
                     }
                     break;
                 case QEvent::Hide:
@@ -74,7 +78,7 @@ class 缓冲释放器 : public QObject {
     QWidget* 窗口_;
     时机 何时_;
     QPointer<QWindow> 已看原生窗口_;
-    bool 已排队_ = false;
+    QTimer 空闲计时_;
     bool 已释放_ = false;
 };
 

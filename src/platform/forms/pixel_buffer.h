@@ -16,7 +16,7 @@ namespace platform {
 //
 // Call once for a top-level window, before it is first shown.
 
-// The buffer goes as soon as the window's paint has been sent (for note windows).
+// The buffer goes once the window has not been painted for a second (for note windows).
 void 绘制后释放像素缓冲(QWidget* 窗口);
 
 // The buffer goes while the window is hidden (for a main window that lives in the tray).
