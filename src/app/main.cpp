@@ -4,7 +4,17 @@
 #include <QApplication>
 #include <QPointer>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // All the program's work is done on the one user-interface thread; the few helper threads
+    // (the X connection's reader, name lookups) need no memory pools of their own, each of
+    // which would keep pages for the program's whole life.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QApplication 程序(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     // No display name is set: the window system would append it to every window's caption,
