@@ -65,6 +65,25 @@ double 毫秒(const QElapsedTimer& 计时) {
     return static_cast<double>(计时.nsecsElapsed()) / 1e6;
 }
 
+// One measured step, counted under callgrind: 动作 alone ("call"), then until 收尾 has
+// handled what it left behind (repaints, deletions). Round 轮次 < 0 warms the caches and is
+// not recorded.
+template <typename 动作类型, typename 收尾类型>
+void 测一步(int 轮次, std::vector<double>& 调用, std::vector<double>& 含收尾, 动作类型&& 动作,
+            收尾类型&& 收尾) {
+    QElapsedTimer 计时;
+    计时.start();
+    开始计数();
+    动作();
+    const double 调用毫秒 = 毫秒(计时);
+    收尾();
+    停止计数();
+    if (轮次 >= 0) {
+        调用.push_back(调用毫秒);
+        含收尾.push_back(毫秒(计时));
+    }
+}
+
 double 中位数(std::vector<double> 值) {
     std::sort(值.begin(), 值.end());
     const std::size_t n = 值.size();
@@ -165,7 +184,7 @@ void 核对窗口(Form_Main& 主窗口, const char* 何时) {
     }
 }
 
-Form_Main* 打开主窗口(const QString& 目录, bool 打开便签窗口) {
+Form_Main* 新主窗口(const QString& 目录, bool 打开便签窗口) {
     主窗体启动选项 选项;
     选项.程序目录 = 目录;
     auto* 主窗口 = new Form_Main(选项);
@@ -181,6 +200,11 @@ Form_Main* 打开主窗口(const QString& 目录, bool 打开便签窗口) {
         主窗口->主窗体对象().初始化界面(*主窗口->ListView_Quillet);
         主窗口->show();
     }
+    return 主窗口;
+}
+
+Form_Main* 打开主窗口(const QString& 目录, bool 打开便签窗口) {
+    Form_Main* 主窗口 = 新主窗口(目录, 打开便签窗口);
     处理事件();
     return 主窗口;
 }
@@ -190,18 +214,12 @@ int 测重载(const QString& 目录, int 次数) {
     const int 行数 = 主窗口->ListView_Quillet->行数();
     std::vector<double> 调用, 含绘制;
     for (int i = -1; i < 次数; ++i) {  // the first run warms caches and is not counted
-        QElapsedTimer 计时;
-        计时.start();
-        开始计数();
-        主窗口->编辑_刷新列表_Click();
-        const double 调用毫秒 = 毫秒(计时);
-        处理事件();
-        主窗口->repaint();
-        停止计数();
-        if (i >= 0) {
-            调用.push_back(调用毫秒);
-            含绘制.push_back(毫秒(计时));
-        }
+        测一步(
+            i, 调用, 含绘制, [&] { 主窗口->编辑_刷新列表_Click(); },
+            [&] {
+                处理事件();
+                主窗口->repaint();
+            });
     }
     if (主窗口->ListView_Quillet->行数() != 行数) {
         失败(QStringLiteral("the reload changed the number of rows"));
@@ -241,17 +259,8 @@ int 测保存(const QString& 目录, int 次数) {
         编辑器->FlatEdit_内容()->setPlainText(新文字);
         处理事件();
 
-        QElapsedTimer 计时;
-        计时.start();
-        开始计数();
-        编辑器->PushButton_保存并关闭()->click();
-        const double 调用毫秒 = 毫秒(计时);
-        处理事件();
-        停止计数();
-        if (i >= 0) {
-            调用.push_back(调用毫秒);
-            含绘制.push_back(毫秒(计时));
-        }
+        测一步(
+            i, 调用, 含绘制, [&] { 编辑器->PushButton_保存并关闭()->click(); }, 处理事件);
 
         if (打开的编辑器()) {
             失败(QStringLiteral("the editor is still open after 保存并关闭"));
@@ -328,23 +337,9 @@ int 测启动(const QString& 目录, int 次数) {
     std::vector<double> 加载, 含绘制;
     int 窗口数 = 0;
     for (int i = -1; i < 次数; ++i) {
-        主窗体启动选项 选项;
-        选项.程序目录 = 目录;
-        QElapsedTimer 计时;
-        计时.start();
-        开始计数();
-        auto* 主窗口 = new Form_Main(选项);
-        主窗口->升级检查 = nullptr;
-        if (主窗口->Form_Load() != 0) {
-            失败(QStringLiteral("the main window did not load ") + 目录);
-        }
-        const double 加载毫秒 = 毫秒(计时);
-        处理事件();
-        停止计数();
-        if (i >= 0) {
-            加载.push_back(加载毫秒);
-            含绘制.push_back(毫秒(计时));
-        }
+        Form_Main* 主窗口 = nullptr;
+        测一步(
+            i, 加载, 含绘制, [&] { 主窗口 = 新主窗口(目录, true); }, 处理事件);
         窗口数 = static_cast<int>(便签窗口().size());
         if (i + 1 < 次数) {
             // Closes every window and the database the way the exit command does.

@@ -623,6 +623,15 @@ class DesktopTestCase(unittest.TestCase):
         return tray is not None and self.desktop.geometry(tray).contains(
             *self.desktop.geometry(wid).centre)
 
+    def answer_yes_to_exit(self):
+        """Answers Yes to the open exit question; returns the program's exit status."""
+        self.desktop.key("y")  # Yes
+        try:
+            return self.desktop.wait_exit(timeout=5)
+        except Exception:
+            self.desktop.key("Return")  # the Yes button by default
+            return self.desktop.wait_exit(timeout=10)
+
     def write_note_in_editor(self, text, after_id):
         """Types into the open note editor and presses 保存并关闭; returns the rows the save
         added (ID above after_id) once the editor has closed."""

@@ -190,12 +190,7 @@ class TrayAndExit(DesktopTest):
         self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
 
         self.open_exit_question()
-        self.desktop.key("y")  # Yes
-        try:
-            status = self.desktop.wait_exit(timeout=5)
-        except Exception:
-            self.desktop.key("Return")  # the Yes button by default
-            status = self.desktop.wait_exit(timeout=10)
+        status = self.answer_yes_to_exit()
         self.assertEqual(status, 0, self.desktop.log("quillet"))
         self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
         self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))

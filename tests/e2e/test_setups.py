@@ -88,12 +88,7 @@ class SetupTest(harness.DesktopTestCase):
     def exit_with_yes(self):
         self.main_menu("f", "x")  # 文件[&F] → 退出程序[&X]
         self.desktop.wait_windows(1, name=QUESTION_NAME)
-        self.desktop.key("y")  # Yes
-        try:
-            status = self.desktop.wait_exit(timeout=5)
-        except Exception:
-            self.desktop.key("Return")  # the default button is Yes
-            status = self.desktop.wait_exit(timeout=10)
+        status = self.answer_yes_to_exit()
         self.assertEqual(status, 0, self.desktop.log("quillet"))
         self.assertEqual(self.note_windows(), [])
         rows = self.desktop.sql("PRAGMA integrity_check")

@@ -116,15 +116,22 @@ class WaylandSession(harness.Desktop):
         return env
 
     def start(self):
+        return self._start_weston(lambda: self._spawn(
+            "weston", ["weston", "--backend=headless-backend.so", "--socket=" + self.socket,
+                       "--no-config", "--idle-time=0", "--width=1920", "--height=1200",
+                       "--use-pixman",
+                       # the debug protocol gives the scene graph and lets an ordinary
+                       # client take screenshots
+                       "--debug"]))
+
+    def _start_weston(self, spawn, then=lambda: None):
+        """Runs spawn, waits until weston answers, then runs then; on any failure the
+        session is closed and weston's log goes with the error."""
         try:
-            self._spawn("weston", ["weston", "--backend=headless-backend.so",
-                                   "--socket=" + self.socket, "--no-config", "--idle-time=0",
-                                   "--width=1920", "--height=1200", "--use-pixman",
-                                   # the debug protocol gives the scene graph and lets an
-                                   # ordinary client take screenshots
-                                   "--debug"])
+            spawn()
             harness.wait_until(lambda: self._scene(check=False) is not None, timeout=15,
                                what="weston")
+            then()
         except BaseException as e:
             log = self.log("weston")
             self.close()
@@ -213,26 +220,21 @@ class NestedWaylandSession(WaylandSession):
         self.screen = "1400x900x24"  # room beside weston's 1280 x 800 window
 
     def start(self):
-        try:
+        def spawn():
             self._start_xvfb()
             self._spawn("weston", ["weston", "--backend=x11-backend.so",
                                    "--socket=" + self.socket, "--no-config", "--idle-time=0",
                                    "--width=1280", "--height=800", "--use-pixman", "--debug"],
                         env=dict(self.env(), DISPLAY=self.display))
-            harness.wait_until(lambda: self._scene(check=False) is not None, timeout=15,
-                               what="weston")
+
+        def then():
             self.origin = harness.wait_until(self._output_window, what="weston's window")
             # The X pointer starts inside weston's window, and weston takes no motion from it
             # until it has seen the pointer come in: bring it in from outside.
             self.move(self.origin.x + self.origin.width + 20, self.origin.y + 20)
             self.move(*self.at(640, 400))
-        except BaseException as e:
-            log = self.log("weston")
-            self.close()
-            if isinstance(e, TimeoutError):
-                raise RuntimeError("weston did not start:\n" + log) from None
-            raise
-        return self
+
+        return self._start_weston(spawn, then)
 
     def _output_window(self):
         tree = self._run(["xwininfo", "-root", "-children"]).stdout
