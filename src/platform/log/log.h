@@ -1,0 +1,17 @@
+#pragma once
+
+// The program's logging categories. Errors that are deliberately not shown to the user are
+// logged here with qCWarning, saying what failed and why; QT_LOGGING_RULES selects them
+// ("quillet.*.debug=true").
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDao)       // quillet.dao: the database engine
+Q_DECLARE_LOGGING_CATEGORY(lcRegistry)  // quillet.registry: registry store, log-on start entries
+Q_DECLARE_LOGGING_CATEGORY(lcControls)  // quillet.controls: list, web pane, tray, pickers
+Q_DECLARE_LOGGING_CATEGORY(lcShell)     // quillet.shell: opening addresses
+Q_DECLARE_LOGGING_CATEGORY(lcStore)     // quillet.store: note statements and the shared database
+Q_DECLARE_LOGGING_CATEGORY(lcServices)  // quillet.services: registry module, update bridge, About
+Q_DECLARE_LOGGING_CATEGORY(lcNote)      // quillet.note: desktop note windows
+Q_DECLARE_LOGGING_CATEGORY(lcEditor)    // quillet.editor: the note editor
+Q_DECLARE_LOGGING_CATEGORY(lcMain)      // quillet.main: main window, list, tray, commands
+Q_DECLARE_LOGGING_CATEGORY(lcUpdate)    // quillet.update: the update library
