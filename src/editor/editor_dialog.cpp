@@ -233,7 +233,18 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
                    ? 写入结果::未写入
                    : 写入结果::窗口已关闭;
     }
-    宿主_.编辑_刷新列表_Click();
+    try {
+        宿主_.编辑_刷新列表_Click();
+    } catch (const dao::Error& 错误) {
+        // The note is in the file; only reading the notes back failed (a damaged file, say).
+        if (!提示(QMessageBox::Warning,
+                  QStringLiteral("便签已保存，但无法重新读取便签列表，列表仍是保存前的样子。"
+                                 "便签数据库可能已损坏。\n\n数据库的提示：错误 %1：%2")
+                      .arg(错误.Number())
+                      .arg(错误.Description()))) {
+            return 写入结果::窗口已关闭;
+        }
+    }
     宿主_.刷新便签();
     return 写入结果::已写入;
 }

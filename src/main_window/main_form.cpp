@@ -68,9 +68,11 @@ void 保护执行(动作类型&& 动作) {
     try {
         动作();
     } catch (const dao::Error& 错误) {
-        显示错误(错误.Description());
+        显示错误(QStringLiteral("命令没有完成：便签数据库报告了错误。\n\n错误 %1：%2")
+                     .arg(错误.Number())
+                     .arg(错误.Description()));
     } catch (const std::exception& 错误) {
-        显示错误(QString::fromLocal8Bit(错误.what()));
+        显示错误(QStringLiteral("命令没有完成：%1").arg(QString::fromLocal8Bit(错误.what())));
     } catch (...) {
     }
 }
@@ -538,8 +540,9 @@ void Form_Main::编辑_修改_Click() {
 }
 
 void Form_Main::编辑_刷新列表_Click() {
-    ListView_Quillet->清除行();
+    // The rows go only once the notes have been read again: a reload that fails keeps them.
     dao::Recordset 记录 = 主窗体对象().获取数据();
+    ListView_Quillet->清除行();
     主窗体对象().刷新数据(*ListView_Quillet, 记录);
 }
 
@@ -662,7 +665,9 @@ void Form_Main::TrayIcon_Activate() {
 
 void Form_Main::TrayIcon_MouseButton(Qt::MouseButton 按键) {
     if (按键 == Qt::RightButton) {
-        托盘菜单->exec(QCursor::pos());
+        // Opened without waiting for the pick: its commands then run after the tray icon's own
+        // handler has returned, and the exit command may remove the icon.
+        托盘菜单->popup(QCursor::pos());
     }
 }
 

@@ -195,6 +195,26 @@ class TrayAndExit(DesktopTest):
         self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
         self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
 
+    def test_exit_from_the_tray_menu_ends_cleanly(self):
+        """Exit picked in the tray icon's own menu, started hidden ("mini") and hidden later."""
+        self.launch("mini")
+        self.exit_from_tray()
+        self.app = self.desktop.launch()
+        self.desktop.wait_windows(len(SHOWN), name=NOTE_NAME)
+        self.wait_main(True)
+        self.press_on(self.main_windows()[0], "alt+F4")
+        self.wait_main(False)
+        self.exit_from_tray()
+
+    def exit_from_tray(self):
+        x, y = self.desktop.geometry(self.tray_icon()).centre
+        self.desktop.click(x, y, button=3)
+        time.sleep(0.5)
+        self.desktop.key("x")  # 退出程序[&X]
+        self.desktop.wait_windows(1, name=QUESTION_NAME)
+        self.assertEqual(self.answer_yes_to_exit(), 0, self.desktop.log("quillet"))
+        self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
+
 
 class DraggingNotes(DesktopTest):
     def test_dragging_the_text_moves_the_note(self):

@@ -3,12 +3,16 @@
 #include "platform/controls/webpane.h"
 
 #include <QHash>
+#include <QImage>
+#include <QPixmap>
 #include <QStringDecoder>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+
+#include <sys/stat.h>
 
 using platform::controls::WebPane;
 
@@ -62,11 +66,6 @@ struct 结果记录 {
             成功 = 好;
         };
     }
-};
-
-class 可查面板 : public WebPane {
-  public:
-    using WebPane::loadResource;
 };
 
 }  // namespace
@@ -187,22 +186,64 @@ class WebPaneTest : public QObject {
         emit 面板.anchorClicked(QUrl(QStringLiteral("/more")));
         emit 面板.anchorClicked(QUrl(QStringLiteral("javascript:alert(1)")));
         emit 面板.anchorClicked(QUrl(QStringLiteral("file:///etc/passwd")));
+        emit 面板.anchorClicked(QUrl(QStringLiteral("mailto:a@example.com?attach=/etc/passwd")));
         QCOMPARE(打开的, QList<QUrl>{QUrl(服务器.地址("/more"))});
         // The pane itself stays on its page.
         QCOMPARE(面板.地址(), QUrl(服务器.地址("/page")));
     }
 
-    void pagesCannotReadLocalFiles() {
-        QTemporaryFile 文件;
-        QVERIFY(文件.open());
-        文件.write("secret");
-        文件.flush();
-        可查面板 面板;
-        QVERIFY(
-            !面板.loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(文件.fileName()))
-                 .isValid());
-        QVERIFY(
-            !面板.loadResource(QTextDocument::StyleSheetResource, QUrl(文件.fileName())).isValid());
+    void pagesCannotReadLocalFilesNorWaitOnThem() {
+        QTemporaryDir 目录;
+        QVERIFY(目录.isValid());
+        const QString 图片 = 目录.filePath(QStringLiteral("secret.png"));
+        QImage(4, 4, QImage::Format_RGB32).save(图片);
+        const QString 管道 = 目录.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(管道).constData(), 0600), 0);
+        const QStringList 名称 = {QUrl::fromLocalFile(图片).toString(), 图片,
+                                  QUrl::fromLocalFile(管道).toString(), 管道};
+        QByteArray 页面 =
+            "<html><head><link rel=stylesheet href=\"" + 名称[3].toUtf8() + "\"></head><body>";
+        for (const QString& 名 : 名称) {
+            页面 += "<img src=\"" + 名.toUtf8() + "\"><p style=\"background-image: url(" +
+                    名.toUtf8() + ")\">x</p>";
+        }
+        服务器.回答["/local"] = 响应("text/html", 页面 + "</body></html>");
+        WebPane 面板;
+        结果记录 结果;
+        结果.接上(面板);
+        面板.导航(服务器.地址("/local"));
+        QTRY_COMPARE_WITH_TIMEOUT(结果.次数, 1, 10000);
+        QVERIFY(结果.成功);
+        面板.grab();
+        for (const QString& 名 : 名称) {
+            const QVariant 资源 = 面板.document()->resource(QTextDocument::ImageResource, QUrl(名));
+            QVERIFY2(资源.value<QByteArray>().isEmpty() && 资源.value<QImage>().isNull() &&
+                         资源.value<QPixmap>().isNull(),
+                     qPrintable(名));
+        }
+    }
+
+    void pagesTooDeepOrTooLargeToLayOutAreRefused_data() {
+        QTest::addColumn<QByteArray>("页面");
+        QTest::newRow("45,000 nested blocks")
+            << QByteArray("<div>").repeated(45000) + "x" + QByteArray("</div>").repeated(45000);
+        QTest::newRow("nested tables") << QByteArray("<table><tr><td>").repeated(16) + "x" +
+                                              QByteArray("</td></tr></table>").repeated(16);
+        QTest::newRow("huge cell padding")
+            << QByteArray("<table cellpadding=100000000><tr><td>x</td></tr></table>");
+        QTest::newRow("one long word") << QByteArray(300000, 'x');
+    }
+    void pagesTooDeepOrTooLargeToLayOutAreRefused() {
+        QFETCH(QByteArray, 页面);
+        服务器.回答["/heavy"] = 响应("text/html", 页面);
+        WebPane 面板;
+        面板.设置占位文字(QStringLiteral("占位"));
+        结果记录 结果;
+        结果.接上(面板);
+        面板.导航(服务器.地址("/heavy"));
+        QTRY_COMPARE_WITH_TIMEOUT(结果.次数, 1, 10000);
+        QVERIFY(!结果.成功);
+        QCOMPARE(面板.toPlainText(), QStringLiteral("占位"));
     }
 };
 

@@ -1,20 +1,95 @@
 #include "platform/controls/webpane.h"
 
+#include "platform/log/log.h"
 #include "platform/shell/shell.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTextObjectInterface>
+
+#include <algorithm>
 
 namespace platform::controls {
+
+namespace {
+
+// Images of a page take no room and draw nothing. The toolkit's own image handler would read
+// a name that is not a resource straight from the local file system, and a device or a FIFO
+// named there would exhaust the memory or wait for ever.
+class NoImages : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+  public:
+    using QObject::QObject;
+    QSizeF intrinsicSize(QTextDocument*, int, const QTextFormat&) override { return {}; }
+    void drawObject(QPainter*, const QRectF&, QTextDocument*, int, const QTextFormat&) override {}
+};
+
+// Elements that never hold others, so they open no level of nesting.
+bool 是空元素(QStringView 名称) {
+    static const QStringList 空元素 = {
+        QStringLiteral("area"),  QStringLiteral("base"),  QStringLiteral("br"),
+        QStringLiteral("col"),   QStringLiteral("embed"), QStringLiteral("hr"),
+        QStringLiteral("img"),   QStringLiteral("input"), QStringLiteral("link"),
+        QStringLiteral("meta"),  QStringLiteral("param"), QStringLiteral("source"),
+        QStringLiteral("track"), QStringLiteral("wbr")};
+    return 空元素.contains(名称, Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+QString WebPane::超出排版限度(const QString& 页面) {
+    if (页面.size() > 最大字符数) {
+        return QStringLiteral("%1 characters, more than %2").arg(页面.size()).arg(最大字符数);
+    }
+    // Tags counted from the text alone: unclosed elements count as still open, so real pages
+    // only ever come out deeper than the toolkit sees them.
+    static const QRegularExpression 标签(QStringLiteral("<(/?)([A-Za-z][A-Za-z0-9]*)([^>]*)>"));
+    static const QRegularExpression 大数(
+        QStringLiteral("(?:padding|spacing|span|border|margin)\\D{0,3}(\\d{4,})"),
+        QRegularExpression::CaseInsensitiveOption);
+    int 元素数 = 0;
+    int 深度 = 0;
+    int 表格深度 = 0;
+    for (auto 它 = 标签.globalMatch(页面); 它.hasNext();) {
+        const QRegularExpressionMatch 匹配 = 它.next();
+        const QStringView 名称 = 匹配.capturedView(2);
+        const bool 是表格 = 名称.compare(QLatin1String("table"), Qt::CaseInsensitive) == 0;
+        if (!匹配.capturedView(1).isEmpty()) {
+            深度 = std::max(0, 深度 - 1);
+            表格深度 = 是表格 ? std::max(0, 表格深度 - 1) : 表格深度;
+            continue;
+        }
+        if (++元素数 > 最多元素) {
+            return QStringLiteral("more than %1 elements").arg(最多元素);
+        }
+        if (大数.match(匹配.capturedView(3)).hasMatch()) {
+            return QStringLiteral("an element with spacing of 1000 or more");
+        }
+        if (是空元素(名称) || 匹配.capturedView(3).endsWith(u'/')) {
+            continue;
+        }
+        if (++深度 > 最大嵌套) {
+            return QStringLiteral("elements nested more than %1 deep").arg(最大嵌套);
+        }
+        if (是表格 && ++表格深度 > 最大表格嵌套) {
+            return QStringLiteral("tables nested more than %1 deep").arg(最大表格嵌套);
+        }
+    }
+    return {};
+}
 
 WebPane::WebPane(QWidget* 父) : QTextBrowser(父), 网络_(new QNetworkAccessManager(this)) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setFrameShape(QFrame::NoFrame);
     setUndoRedoEnabled(false);
+    document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new NoImages(this));
     计时器_.setSingleShot(true);
     QObject::connect(&计时器_, &QTimer::timeout, this, [this] {
         if (回复_) {
@@ -105,6 +180,12 @@ void WebPane::完成(QNetworkReply* 回复) {
     }
     const QByteArray 类型 = 回复->header(QNetworkRequest::ContentTypeHeader).toByteArray();
     const QString 文字 = 解码页面(正文, 类型);
+    if (const QString 原因 = 超出排版限度(文字); !原因.isEmpty()) {
+        qCWarning(lcControls, "The page %s is not shown: %s.",
+                  qUtf8Printable(回复->url().toDisplayString()), qUtf8Printable(原因));
+        结束(false);
+        return;
+    }
     document()->setBaseUrl(回复->url());
     if (类型.toLower().startsWith("text/plain")) {
         setPlainText(文字);
@@ -152,14 +233,16 @@ QString WebPane::解码页面(const QByteArray& 正文, const QByteArray& 内容
 
 QVariant WebPane::loadResource(int, const QUrl&) {
     // Nothing referenced by a page is read: neither local files nor, synchronously, the network.
-    return {};
+    // The answer is empty but not null: for a null one the document reads local files itself.
+    return QByteArray();
 }
 
 void WebPane::链接被点击(const QUrl& 链接) {
     const QUrl 完整 = document()->baseUrl().resolved(链接);
     const QString 协议 = 完整.scheme().toLower();
-    if (协议 != QLatin1String("http") && 协议 != QLatin1String("https") &&
-        协议 != QLatin1String("mailto")) {
+    if (协议 != QLatin1String("http") && 协议 != QLatin1String("https")) {
+        qCWarning(lcControls, "A link of the page is not opened: only web addresses are, not %s.",
+                  qUtf8Printable(完整.toDisplayString()));
         return;
     }
     if (打开链接) {
@@ -168,3 +251,5 @@ void WebPane::链接被点击(const QUrl& 链接) {
 }
 
 }  // namespace platform::controls
+
+#include "webpane.moc"

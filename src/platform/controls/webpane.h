@@ -49,6 +49,14 @@ class WebPane : public QTextBrowser {
     // (UTF-8 when none is named or the name is unknown).
     static QString 解码页面(const QByteArray& 正文, const QByteArray& 内容类型);
 
+    // Why a page is more than the pane lays out while the program stays responsive (every
+    // step of laying out a page runs on the user-interface thread); empty when it is not.
+    static QString 超出排版限度(const QString& 页面);
+    static constexpr int 最大字符数 = 16 * 1024;
+    static constexpr int 最多元素 = 1024;
+    static constexpr int 最大嵌套 = 64;
+    static constexpr int 最大表格嵌套 = 4;
+
   protected:
     QVariant loadResource(int 类型, const QUrl& 名称) override;
 

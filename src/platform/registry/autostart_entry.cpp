@@ -1,12 +1,20 @@
 #include "platform/registry/autostart_entry.h"
 
+#include "platform/log/log.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace platform::registry {
 
@@ -16,6 +24,59 @@ QString configHome() {
         return QDir::cleanPath(xdg);
     }
     return QDir::homePath() + QStringLiteral("/.config");
+}
+
+#ifdef _WIN32
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+// Without O_NONBLOCK, opening a FIFO waits until some other process opens it for writing.
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+#endif
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(), kReadFlags);
+    if (fd < 0) {
+        qCWarning(lcRegistry, "%s cannot be opened: %s", qUtf8Printable(path),
+                  std::strerror(errno));
+        return std::nullopt;
+    }
+    struct stat info {};
+    std::optional<QByteArray> bytes;
+    if (::fstat(fd, &info) != 0) {
+        qCWarning(lcRegistry, "%s cannot be examined: %s", qUtf8Printable(path),
+                  std::strerror(errno));
+    } else if (!S_ISREG(info.st_mode)) {
+        qCWarning(lcRegistry, "%s is not a regular file; it is not read", qUtf8Printable(path));
+    } else if (info.st_size > maxBytes) {
+        qCWarning(lcRegistry, "%s holds %lld bytes, more than the %lld read; it is not read",
+                  qUtf8Printable(path), static_cast<long long>(info.st_size),
+                  static_cast<long long>(maxBytes));
+    } else {
+        // The file may still grow while it is read: never take more than the limit.
+        QByteArray data(static_cast<qsizetype>(maxBytes) + 1, Qt::Uninitialized);
+        qsizetype total = 0;
+        ssize_t got = 0;
+        while (total < data.size()) {
+            got = ::read(fd, data.data() + total, static_cast<size_t>(data.size() - total));
+            if (got > 0) {
+                total += got;
+            } else if (got == 0 || errno != EINTR) {
+                break;
+            }
+        }
+        if (got < 0) {
+            qCWarning(lcRegistry, "%s cannot be read: %s", qUtf8Printable(path),
+                      std::strerror(errno));
+        } else if (total > maxBytes) {
+            qCWarning(lcRegistry, "%s grew past %lld bytes while it was read; it is not read",
+                      qUtf8Printable(path), static_cast<long long>(maxBytes));
+        } else {
+            data.truncate(total);
+            bytes = std::move(data);
+        }
+    }
+    ::close(fd);
+    return bytes;
 }
 
 }  // namespace platform::registry
@@ -28,6 +89,8 @@ const QString kGroup = QStringLiteral("[Desktop Entry]");
 const QString kTypeKey = QStringLiteral("X-Quillet-Value-Type");
 const QString kCommandKey = QStringLiteral("X-Quillet-Command");
 const QString kSuffix = QStringLiteral(".desktop");
+// Far more than any entry the program writes.
+constexpr qint64 kLargestEntry = 64 * 1024;
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
@@ -70,12 +133,12 @@ struct ParsedFile {
 
 ParsedFile parseFile(const QString& path) {
     ParsedFile parsed;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<QByteArray> bytes = readRegularFile(path, kLargestEntry);
+    if (!bytes) {
         return parsed;
     }
     parsed.readable = true;
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(*bytes);
     bool inGroup = false;
     for (QString line : text.split(u'\n')) {
         if (line.endsWith(u'\r')) {

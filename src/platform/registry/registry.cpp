@@ -182,7 +182,13 @@ QString storePath() {
     return storeDirectory() + QStringLiteral("/registry.json");
 }
 
-enum class State { Missing, Good, Damaged, Newer };
+// Damaged: a regular file that does not hold a store of this version or older; a write sets it
+// aside first. Unreadable: something that cannot or may not be read (a device, a FIFO, a file
+// far too large); it reads as empty and is never replaced.
+enum class State { Missing, Good, Damaged, Newer, Unreadable };
+
+// Far more than the few values the program keeps.
+constexpr qint64 kLargestStore = 4 * 1024 * 1024;
 
 struct Store {
     State state = State::Missing;
@@ -276,16 +282,18 @@ QJsonObject nodeToJson(const Node& node) {
 // Reads the store; never writes anything.
 Store loadStore() {
     Store store;
-    QFile file(storePath());
-    if (!file.exists()) {
+    const QString path = storePath();
+    if (!QFile::exists(path)) {
+        return store;
+    }
+    const std::optional<QByteArray> bytes = readRegularFile(path, kLargestStore);
+    if (!bytes) {
+        store.state = State::Unreadable;
         return store;
     }
     store.state = State::Damaged;
-    if (!file.open(QIODevice::ReadOnly)) {
-        return store;
-    }
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         return store;
     }
@@ -317,7 +325,7 @@ Store loadStore() {
 }
 
 Status saveStore(const Store& store) {
-    if (store.state == State::Newer) {
+    if (store.state == State::Newer || store.state == State::Unreadable) {
         return AccessDenied;
     }
     const QString path = storePath();

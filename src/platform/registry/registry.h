@@ -17,10 +17,11 @@
 //
 // Names keep the letter case they were created with and are compared without regard to case,
 // as on Windows. A store file that cannot be read, is damaged, or has a newer version reads as an
-// empty store; reading never writes it. A write replaces a damaged file only after copying it
-// aside ("registry.json.damaged-<time>"); a file of a newer version is never replaced (the write
-// fails). Writes are atomic (temporary file, then rename) and serialised between processes by
-// a lock file next to the store.
+// empty store; reading never writes it. Only a regular file (or a link to one) of at most 4 MiB
+// is read, and opening it never waits. A write replaces a damaged file only after copying it
+// aside ("registry.json.damaged-<time>"); a file of a newer version, or one that cannot be read
+// (a device, a FIFO, a larger file), is never replaced (the write fails). Writes are atomic
+// (temporary file, then rename) and serialised between processes by a lock file next to the store.
 //
 // Only HKEY_CURRENT_USER is kept. Its key "SOFTWARE\Microsoft\Windows\CurrentVersion\Run" (and
 // every key above it) always exists. String values (types 1 and 2) under that key are kept as

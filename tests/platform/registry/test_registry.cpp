@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "platform/registry/autostart_entry.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/shell.h"
@@ -329,17 +331,55 @@ class RegistryTest : public QObject {
         QCOMPARE(readFile(storeFile()), content);
     }
 
+    void unreadableStoreReadsEmptyAndIsNotReplaced_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"folder", "fifo", "endless device", "too large"}) {
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+        }
+    }
     void unreadableStoreReadsEmptyAndIsNotReplaced() {
-        // A folder where the file should be cannot be read, whoever runs the test.
-        QVERIFY(QDir().mkpath(storeFile() + QStringLiteral("/inside")));
+        // Neither the store nor the Run value's log-on entry may stop or exhaust the program.
+        QFETCH(QString, kind);
+        const QString entry = entryFile(QStringLiteral("Quillet"));
+        for (const QString& path : {storeFile(), entry}) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            if (kind == QLatin1String("folder")) {
+                QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+            } else if (kind == QLatin1String("fifo")) {
+                QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            } else if (kind == QLatin1String("endless device")) {
+                QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+            } else {
+                writeFile(path, QByteArray(4 * 1024 * 1024 + 1, ' '));
+            }
+        }
+        const QFileInfo before(storeFile());
         const reg::Key run = openKey(kRun);
         QVERIFY(!queryBytes(run, "Count"));
+        QVERIFY(!queryBytes(run, "Quillet"));
         QVERIFY(setBytes(run, "Count", reg::RegDword, QByteArray(4, '\0')) != reg::Success);
         reg::Key key = 0;
         QVERIFY(reg::CreateKey(reg::HkeyCurrentUser, "Software\\Quillet", &key) != reg::Success);
         reg::CloseKey(run);
-        QVERIFY(QFileInfo(storeFile()).isDir());
-        QVERIFY(QFileInfo::exists(storeFile() + QStringLiteral("/inside")));
+        const QFileInfo after(storeFile());
+        QCOMPARE(after.isSymLink(), before.isSymLink());
+        QCOMPARE(after.isDir(), before.isDir());
+        QCOMPARE(after.size(), before.size());
+        QVERIFY(QDir(config() + QStringLiteral("/Quillet"))
+                    .entryList({QStringLiteral("registry.json.damaged-*")})
+                    .isEmpty());
+    }
+
+    void storeReachedThroughALinkIsRead() {
+        const reg::Key created = openKey("Software\\Quillet", true);
+        QCOMPARE(setBytes(created, "v", reg::RegSz, "x"), reg::Success);
+        reg::CloseKey(created);
+        const QString moved = config() + QStringLiteral("/elsewhere.json");
+        QVERIFY(QFile::rename(storeFile(), moved));
+        QVERIFY(QFile::link(moved, storeFile()));
+        const reg::Key again = openKey("Software\\Quillet");
+        QCOMPARE(queryBytes(again, "v"), std::optional<QByteArray>("x"));
+        reg::CloseKey(again);
     }
 
     void storeIsPrivateVersionedJson() {
