@@ -30,15 +30,19 @@ class NoImages : public QObject, public QTextObjectInterface {
     void drawObject(QPainter*, const QRectF&, QTextDocument*, int, const QTextFormat&) override {}
 };
 
-// Elements that never hold others, so they open no level of nesting.
-bool 是空元素(QStringView 名称) {
-    static const QStringList 空元素 = {
+// Elements that open no level of nesting: those that never hold others, and those whose end
+// tag may be left out (the next one of their kind closes them).
+bool 不加深(QStringView 名称) {
+    static const QStringList 名称表 = {
         QStringLiteral("area"),  QStringLiteral("base"),  QStringLiteral("br"),
         QStringLiteral("col"),   QStringLiteral("embed"), QStringLiteral("hr"),
         QStringLiteral("img"),   QStringLiteral("input"), QStringLiteral("link"),
         QStringLiteral("meta"),  QStringLiteral("param"), QStringLiteral("source"),
-        QStringLiteral("track"), QStringLiteral("wbr")};
-    return 空元素.contains(名称, Qt::CaseInsensitive);
+        QStringLiteral("track"), QStringLiteral("wbr"),   QStringLiteral("p"),
+        QStringLiteral("li"),    QStringLiteral("dt"),    QStringLiteral("dd"),
+        QStringLiteral("tr"),    QStringLiteral("td"),    QStringLiteral("th"),
+        QStringLiteral("option")};
+    return 名称表.contains(名称, Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -47,11 +51,11 @@ QString WebPane::超出排版限度(const QString& 页面) {
     if (页面.size() > 最大字符数) {
         return QStringLiteral("%1 characters, more than %2").arg(页面.size()).arg(最大字符数);
     }
-    // Tags counted from the text alone: unclosed elements count as still open, so real pages
-    // only ever come out deeper than the toolkit sees them.
+    // Tags counted from the text alone: other unclosed elements count as still open, so real
+    // pages only ever come out deeper than the toolkit sees them.
     static const QRegularExpression 标签(QStringLiteral("<(/?)([A-Za-z][A-Za-z0-9]*)([^>]*)>"));
     static const QRegularExpression 大数(
-        QStringLiteral("(?:padding|spacing|span|border|margin)\\D{0,3}(\\d{4,})"),
+        QStringLiteral("(?:padding|spacing|border|margin)\\D{0,3}\\d{4,}|span\\D{0,3}\\d{2,}"),
         QRegularExpression::CaseInsensitiveOption);
     int 元素数 = 0;
     int 深度 = 0;
@@ -60,8 +64,9 @@ QString WebPane::超出排版限度(const QString& 页面) {
         const QRegularExpressionMatch 匹配 = 它.next();
         const QStringView 名称 = 匹配.capturedView(2);
         const bool 是表格 = 名称.compare(QLatin1String("table"), Qt::CaseInsensitive) == 0;
+        const bool 加深 = !不加深(名称);
         if (!匹配.capturedView(1).isEmpty()) {
-            深度 = std::max(0, 深度 - 1);
+            深度 = 加深 ? std::max(0, 深度 - 1) : 深度;
             表格深度 = 是表格 ? std::max(0, 表格深度 - 1) : 表格深度;
             continue;
         }
@@ -69,9 +74,9 @@ QString WebPane::超出排版限度(const QString& 页面) {
             return QStringLiteral("more than %1 elements").arg(最多元素);
         }
         if (大数.match(匹配.capturedView(3)).hasMatch()) {
-            return QStringLiteral("an element with spacing of 1000 or more");
+            return QStringLiteral("an element spanning 10 cells or spaced 1000 or more");
         }
-        if (是空元素(名称) || 匹配.capturedView(3).endsWith(u'/')) {
+        if (!加深 || 匹配.capturedView(3).endsWith(u'/')) {
             continue;
         }
         if (++深度 > 最大嵌套) {
