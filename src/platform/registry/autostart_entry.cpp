@@ -507,7 +507,7 @@ Status write(const QString& valueName, const QString& command, std::uint32_t typ
     const QStringList arguments = commandArguments(command);
     QString text = kGroup + u'\n';
     text += QStringLiteral("Type=Application\n");
-    text += QStringLiteral("Version=1.5\n");
+    text += QStringLiteral("Version=1.4\n");
     text += QStringLiteral("Name=") + escapeString(valueName) + u'\n';
     text += QStringLiteral("Comment=Started at log-on\n");
     if (arguments.isEmpty()) {

@@ -5,7 +5,7 @@
 //
 //   [Desktop Entry]
 //   Type=Application
-//   Version=1.5
+//   Version=1.4           (1.5 is unknown to older validators, such as Debian 12's)
 //   Name=<name>
 //   Comment=Started at log-on
 //   Exec=<the command, as program and arguments, quoted and escaped by the Desktop Entry rules;

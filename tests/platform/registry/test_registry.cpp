@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,6 +87,18 @@ QByteArray text(const QString& s) {
     return bytes;
 }
 
+// Whether desktop-file-validate (desktop-file-utils) accepts an entry; its complaints otherwise.
+QString validationErrors(const QString& path) {
+    QProcess validate;
+    validate.setProcessChannelMode(QProcess::MergedChannels);
+    validate.start(QStringLiteral("desktop-file-validate"), {path});
+    if (!validate.waitForFinished()) {
+        return QStringLiteral("desktop-file-validate did not run: ") + validate.errorString();
+    }
+    const QString output = QString::fromUtf8(validate.readAll());
+    return validate.exitCode() == 0 ? QString() : output;
+}
+
 QStringList awkwardFolders() {
     return {QStringLiteral("/tmp/with blank/bin"),
             QStringLiteral("/tmp/double\"quote"),
@@ -145,6 +158,9 @@ class RegistryTest : public QObject {
         QVERIFY(launched);
         QCOMPARE(*launched, entry::launchArguments(entry::commandArguments(command)));
         QCOMPARE(entry::programArguments(*launched), entry::commandArguments(command));
+        // Session managers skip entries that their validator rejects.
+        const QString errors = validationErrors(entryFile(QStringLiteral("Quillet")));
+        QVERIFY2(errors.isEmpty(), qPrintable(errors));
         if (fromExecAlone) {
             writeFile(entryFile(QStringLiteral("Quillet")),
                       kept.join(QStringLiteral("\n")).toUtf8());
