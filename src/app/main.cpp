@@ -16,7 +16,10 @@ int main(int argc, char** argv) {
     mallopt(M_ARENA_MAX, 1);
 #endif
     QApplication 程序(argc, argv);
+    // The application name is also the class in the windows' WM_CLASS on X11, which the desktop
+    // entry names in StartupWMClass; on Wayland the windows carry the entry's id.
     QApplication::setApplicationName(QStringLiteral("Quillet"));
+    QApplication::setDesktopFileName(QStringLiteral(QUILLET_APP_ID));
     // No display name is set: the window system would append it to every window's caption,
     // and captions such as the exit question's "确定退出" are shown exactly as they are.
     // The program lives in the tray: closing its windows never ends it, the exit command does.
