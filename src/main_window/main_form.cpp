@@ -15,6 +15,7 @@
 #include "services/about_dialog.h"
 #include "services/site.h"
 #include "services/update_bridge.h"
+#include "store/backup.h"
 #include "store/globals.h"
 #include "store/statements.h"
 
@@ -324,6 +325,8 @@ int Form_Main::Form_Load() {
         已打开 = true;
         WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
+        // The notes read: the day's backup, of a database known to be good.
+        自动备份::每日备份(自定义变量::全局数据库(), 路径, store::现在().date());
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
         工具_开机启动->setChecked(开机启动勾选_);
@@ -335,8 +338,14 @@ int Form_Main::Form_Load() {
     if (!错误文字.isNull()) {
         const QString 说明 = 已打开 ? QStringLiteral("无法读取便签数据库，程序将退出。")
                                     : QStringLiteral("无法打开便签数据库，程序将退出。");
-        const QString 全文 = 说明 + QStringLiteral("\n\n") + 错误文字 +
-                             QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径);
+        const QString 备份 = 自动备份::最新备份(路径);
+        const QString 全文 =
+            说明 + QStringLiteral("\n\n") + 错误文字 + QStringLiteral("\n\n数据库文件：") +
+            QDir::toNativeSeparators(路径) +
+            (备份.isEmpty()
+                 ? QStringLiteral("\n\n没有自动备份。")
+                 : QStringLiteral("\n\n最新的自动备份：") + QDir::toNativeSeparators(备份) +
+                       QStringLiteral("\n（程序退出后，用它替换数据库文件即可恢复便签。）"));
         // Also on the error stream, for a start from a terminal or a log-on script.
         std::fprintf(stderr, "%s\n", 全文.toLocal8Bit().constData());
         显示错误(全文);

@@ -27,6 +27,13 @@ dao::Recordset 数据库操作模块::数据库_查找_语句(const QString& sql
     return 当前数据库->OpenRecordset(sql, dao::dbOpenSnapshot);
 }
 
+void 数据库操作模块::备份数据库(const QString& 路径) {
+    if (!当前数据库) {
+        未打开();
+    }
+    当前数据库->BackupTo(路径);
+}
+
 bool 数据库操作模块::执行(const QString& sql) {
     bool 结果 = false;
     if (!当前数据库) {

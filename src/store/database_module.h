@@ -15,6 +15,8 @@ class 数据库操作模块 {
     bool 数据库_添加_语句(const QString& sql);
     bool 数据库_删除_语句(const QString& sql);
     void 关闭数据库();
+    // Copies the open database to a new file (see dao::Database::BackupTo).
+    void 备份数据库(const QString& 路径);
 
     // The connect text for a password: empty for none, otherwise ";Pwd=" and the password.
     static QString 连接文字(const QString& 密码);

@@ -13,6 +13,7 @@
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
 #include "services/site.h"
+#include "store/backup.h"
 #include "store/globals.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
@@ -168,12 +170,40 @@ class MainFormTest : public QObject {
         const QByteArray 内容("this is not a note database\n");
         坏文件.write(内容);
         坏文件.close();
+        // The report names the newest of the automatic backups, to restore from.
+        QVERIFY(QDir(空目录.path()).mkpath(QStringLiteral("backup")));
+        QString 最新;
+        for (const char* 名 : {"Quillet-2026-12-05.mdb", "Quillet-2026-12-06.mdb"}) {
+            最新 = 空目录.filePath(QStringLiteral("backup/") + QLatin1String(名));
+            QFile 备份(最新);
+            QVERIFY(备份.open(QIODevice::WriteOnly));
+        }
         auto* 第二个 = new Form_Main(选项);
         消息框应答 再次(QMessageBox::Ok);
         QVERIFY(第二个->Form_Load() != 0);
         QCOMPARE(再次.次数, 1);
+        QVERIFY2(再次.文字.contains(QDir::toNativeSeparators(最新)), qPrintable(再次.文字));
         QVERIFY(坏文件.open(QIODevice::ReadOnly));
         QCOMPARE(坏文件.readAll(), 内容);
+    }
+
+    // The day's backup is made at start; when it cannot be, the program starts all the same.
+    void startBacksUpTheDayWithoutDependingOnIt() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        QFile 挡路(目录.路径() + QStringLiteral("/backup"));
+        QVERIFY(挡路.open(QIODevice::WriteOnly));
+        挡路.close();
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("No backup of the note database")));
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(窗口->isVisible());
+        清理();
+
+        QVERIFY(挡路.remove());
+        QCOMPARE(新主窗口(目录)->Form_Load(), 0);
+        QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
     }
 
     void menuBarShowsOnlyTheFourMenus() {

@@ -1,6 +1,8 @@
 #include "platform/dao/dao.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -8,6 +10,8 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <filesystem>
+#include <system_error>
 
 namespace dao {
 
@@ -250,6 +254,61 @@ void Database::Close() {
         sqlite3_close_v2(db_);
         db_ = nullptr;
     }
+}
+
+void Database::BackupTo(const QString& 路径) {
+    if (!db_) {
+        throw Error(3420, QStringLiteral("Object invalid or no longer set."));
+    }
+    const QString 临时路径 = 路径 + QStringLiteral(".part");
+    // What a backup cut short left behind is no database to copy into.
+    QFile::remove(临时路径);
+    QFile::remove(临时路径 + QStringLiteral("-journal"));
+    bool 完成 = false;
+    const auto 清理 = qScopeGuard([&] {
+        if (!完成) {
+            QFile::remove(临时路径);
+            QFile::remove(临时路径 + QStringLiteral("-journal"));
+        }
+    });
+    {
+        sqlite3* 副本 = nullptr;
+        const auto 关闭副本 = qScopeGuard([&] { sqlite3_close_v2(副本); });
+        int 代码 = sqlite3_open_v2(临时路径.toUtf8().constData(), &副本,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (代码 != SQLITE_OK) {
+            throw Error(代码, 副本 ? QString::fromUtf8(sqlite3_errmsg(副本))
+                                   : QString::fromUtf8(sqlite3_errstr(代码)));
+        }
+        sqlite3_backup* 备份 = sqlite3_backup_init(副本, "main", db_, "main");
+        if (!备份) {
+            throw Error(sqlite3_errcode(副本), QString::fromUtf8(sqlite3_errmsg(副本)));
+        }
+        // One step copies every page while holding a read lock, so no write of another
+        // program falls in between.
+        代码 = sqlite3_backup_step(备份, -1);
+        const int 结束代码 = sqlite3_backup_finish(备份);
+        if (代码 != SQLITE_DONE) {
+            throw Error(代码, QString::fromUtf8(sqlite3_errstr(代码)));
+        }
+        if (结束代码 != SQLITE_OK) {
+            throw Error(结束代码, QString::fromUtf8(sqlite3_errmsg(副本)));
+        }
+        代码 = sqlite3_close_v2(副本);
+        副本 = nullptr;
+        if (代码 != SQLITE_OK) {
+            throw Error(代码, QString::fromUtf8(sqlite3_errstr(代码)));
+        }
+    }
+    std::error_code 错误;
+    std::filesystem::rename(std::filesystem::path(临时路径.toStdU16String()),
+                            std::filesystem::path(路径.toStdU16String()), 错误);
+    if (错误) {
+        throw Error(SQLITE_CANTOPEN,
+                    QStringLiteral("Cannot rename '%1' to '%2': %3")
+                        .arg(临时路径, 路径, QString::fromLocal8Bit(错误.message())));
+    }
+    完成 = true;
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& 路径, bool Options, bool ReadOnly,

@@ -79,6 +79,10 @@ class Database {
     void Execute(const QString& sql);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
+    // Copies the open database, as it stands between two writes, to a new file at 路径
+    // (replacing one there). The copy is made under a temporary name beside it and renamed
+    // when complete, so 路径 never holds half a copy.
+    void BackupTo(const QString& 路径);
 
   private:
     friend class DBEngine;
