@@ -283,4 +283,6 @@ void Form_添加便签::PushButton_保存且继续添加_Click() {
         return;
     }
     内容_->clear();
+    // The next note is typed at once; a key must not press the button again.
+    内容_->setFocus();
 }

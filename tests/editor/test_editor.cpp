@@ -294,6 +294,20 @@ class EditorTest : public QObject {
         QCOMPARE(宿主->记录, QStringList({"刷新列表", "刷新便签", "刷新列表", "刷新便签"}));
     }
 
+    void saveAndContinueGivesTheBoxBackTheFocus() {
+        Form_添加便签* 编辑器 = 新编辑器();
+        编辑器->show();
+        QVERIFY(QTest::qWaitForWindowActive(编辑器));
+        QTest::keyClicks(编辑器->FlatEdit_内容(), QStringLiteral("first"));
+        QTest::mouseClick(编辑器->PushButton_保存且继续添加(), Qt::LeftButton);
+        QCOMPARE(全部行().size(), std::size_t{1});
+        // The next note is typed at once; a blank typed now presses no button.
+        QCOMPARE(QApplication::focusWidget(), 编辑器->FlatEdit_内容());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" second"));
+        QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral(" second"));
+        QCOMPARE(全部行().size(), std::size_t{1});
+    }
+
     void textsRoundTrip() {
         const QStringList 文字表 = {QStringLiteral("it's"),
                                     QStringLiteral("'quoted' and ''doubled''"),
