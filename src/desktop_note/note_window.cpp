@@ -5,6 +5,7 @@
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFont>
 #include <QLabel>
@@ -85,6 +86,7 @@ void Form_Quillet::记录按下(QMouseEvent* 事件) {
     已按下_ = true;
     已交接_ = false;
     手动拖动_ = false;
+    等待起拖_ = false;
     按下全局位置_ = 事件->globalPosition().toPoint();
 }
 
@@ -105,6 +107,9 @@ void Form_Quillet::Form_MouseDown(QMouseEvent* 事件) {
     QWindow* 窗口 = windowHandle();
     if (事件->button() != Qt::LeftButton || 窗口 == nullptr || !窗口->startSystemResize(边)) {
         开始手动拖动(边);
+        // With another button the press may still be a click (a right click opens the note
+        // menu here as anywhere on the note): the resize waits until the pointer really moves.
+        等待起拖_ = 事件->button() != Qt::LeftButton;
     }
 }
 
@@ -159,6 +164,12 @@ void Form_Quillet::开始手动拖动(Qt::Edges 边) {
 
 void Form_Quillet::跟随指针(QMouseEvent* 事件) {
     const QPoint 位移 = 事件->globalPosition().toPoint() - 按下全局位置_;
+    if (等待起拖_) {
+        if (位移.manhattanLength() < QApplication::startDragDistance()) {
+            return;
+        }
+        等待起拖_ = false;
+    }
     const QSize 最小(std::max(1, minimumWidth()), std::max(1, minimumHeight()));
     const QRect 新几何 = desktop_note::拖动后几何(拖动起始几何_, 手动边_, 位移, 最小);
     if (新几何 != geometry()) {
@@ -167,7 +178,7 @@ void Form_Quillet::跟随指针(QMouseEvent* 事件) {
 }
 
 bool Form_Quillet::结束按下(QMouseEvent* 事件) {
-    const bool 已用于拖动 = 已交接_;
+    const bool 已用于拖动 = 已交接_ && !等待起拖_;
     if (事件->buttons() == Qt::NoButton) {
         忘记按下();
     }
@@ -178,6 +189,7 @@ void Form_Quillet::忘记按下() {
     已按下_ = false;
     已交接_ = false;
     手动拖动_ = false;
+    等待起拖_ = false;
 }
 
 void Form_Quillet::打开便签菜单() {

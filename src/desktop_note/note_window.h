@@ -26,8 +26,9 @@ class 便签菜单宿主 {
 //
 // The window is moved by dragging its text or margin with the left button, resized from a
 // band 边框宽度 twips wide along its edges (any button), and a right-button release over it
-// opens the note menu for the note named by its Tag. The window system's own move and resize
-// are used where it offers them; elsewhere the window follows the pointer itself.
+// opens the note menu for the note named by its Tag, on the band too when the pointer did not
+// move. The window system's own move and resize are used where it offers them; elsewhere the
+// window follows the pointer itself.
 class Form_Quillet : public QWidget, public platform::Form {
   public:
     explicit Form_Quillet(便签菜单宿主& 宿主);
@@ -84,6 +85,8 @@ class Form_Quillet : public QWidget, public platform::Form {
     bool 已交接_ = false;
     QPoint 按下全局位置_;
     bool 手动拖动_ = false;
+    // A manual resize that has not begun: the press is a click until the pointer moves away.
+    bool 等待起拖_ = false;
     Qt::Edges 手动边_;
     QRect 拖动起始几何_;
 };

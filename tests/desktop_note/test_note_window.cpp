@@ -253,6 +253,19 @@ class TestNoteWindow : public QObject {
         QVERIFY(host.calls.empty());
     }
 
+    void rightClickOnTheBandOpensTheMenu() {
+        Form_Quillet* w = open(QStringLiteral("9"));
+        const QRect before = w->geometry();
+        press(w, Qt::RightButton, QPoint(168, 60));
+        moveToGlobal(w, before.topLeft() + QPoint(170, 61));  // a hand's tremble is no drag
+        release(w, Qt::RightButton, QPoint(170, 61));
+        QCOMPARE(w->geometry(), before);
+        QCOMPARE(host.calls.size(), size_t{2});
+        QCOMPARE(host.calls[1].what, QStringLiteral("menu"));
+        QCOMPARE(host.calls[1].id, 9);
+        QVERIFY(!w->正在手动拖动());
+    }
+
     void rightReleaseOverTextOpensTheMenuForThisNote() {
         Form_Quillet* w = open(QStringLiteral("17"));
         press(w, Qt::RightButton, QPoint(60, 60));
