@@ -7,9 +7,9 @@ export DEBIAN_FRONTEND=noninteractive
 
 # Building: compiler, build tools, and the Qt and SQLite headers and libraries.
 BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev"
-# Running: Qt's SVG support for the icons, a Chinese font, certificates for https update lists,
-# and the sqlite3 tool for copying the note database by hand (the tests read it with it too).
-RUN="libqt6svg6 fonts-noto-cjk ca-certificates sqlite3"
+# Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font,
+# certificates for https update lists, and the sqlite3 tool for copying the note database by hand (the tests read it with it too).
+RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk ca-certificates sqlite3"
 # Tests only: an X server, a window manager, a tray and tools that act as a person would, the
 # Wayland compositor, the desktop-file and AppStream validators, and Python for the harness.
 TESTS="xvfb xauth x11-utils x11-apps x11-xserver-utils openbox xdotool trayer dex python3

@@ -1,5 +1,8 @@
 #include "main_window/main_form.h"
 #include "main_window/quit_signal.h"
+#include "platform/startup/qt_translation.h"
+#include "platform/startup/single_instance.h"
+#include "store/globals.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -25,13 +28,31 @@ int main(int argc, char** argv) {
     // The program lives in the tray: closing its windows never ends it, the exit command does.
     QApplication::setQuitOnLastWindowClosed(false);
     退出信号::安装();
+    platform::startup::装入Qt中文翻译();
 
     主窗体启动选项 选项;
     选项.参数 = QApplication::arguments().mid(1);
+    // One program per note database: a later start hands its arguments over and ends.
+    const QString 数据库 = 自定义变量::数据库路径(QCoreApplication::applicationDirPath());
+    platform::startup::单一程序 单一程序(数据库);
+    switch (单一程序.启动(选项.参数)) {
+        case platform::startup::单一程序::结果::已转交:
+            return 0;
+        case platform::startup::单一程序::结果::无应答:
+            Form_Main::报告程序无应答(数据库);
+            return 1;
+        case platform::startup::单一程序::结果::首个:
+            break;
+    }
     QPointer<Form_Main> 主窗口 = new Form_Main(选项);
     if (const int 状态 = 主窗口->Form_Load(); 状态 != 0) {
         return 状态;
     }
+    单一程序.设置接收([主窗口](const QStringList& 参数) {
+        if (主窗口) {
+            主窗口->再次启动(参数);
+        }
+    });
     const int 结果 = QApplication::exec();
     // Windows closed by the exit sequence are deleted here, before the application object goes.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

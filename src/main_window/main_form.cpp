@@ -63,6 +63,18 @@ void 显示错误(const QString& 文字, QWidget* 父窗口 = nullptr) {
     显示消息框(消息框);
 }
 
+// Why the program cannot start; also on the error stream, for a start from a terminal or a
+// log-on script.
+void 显示启动错误(const QString& 全文) {
+    std::fprintf(stderr, "%s\n", 全文.toLocal8Bit().constData());
+    显示错误(全文);
+}
+
+// The log-on start: the whole argument text is "mini".
+bool 隐藏启动(const QStringList& 参数) {
+    return 参数 == QStringList{QStringLiteral("mini")};
+}
+
 // Runs a command from an event of the window system: nothing may escape into Qt's own code.
 template <class 动作类型>
 void 保护执行(动作类型&& 动作) {
@@ -346,14 +358,12 @@ int Form_Main::Form_Load() {
                  ? QStringLiteral("\n\n没有自动备份。")
                  : QStringLiteral("\n\n最新的自动备份：") + QDir::toNativeSeparators(备份) +
                        QStringLiteral("\n（程序退出后，用它替换数据库文件即可恢复便签。）"));
-        // Also on the error stream, for a start from a terminal or a log-on script.
-        std::fprintf(stderr, "%s\n", 全文.toLocal8Bit().constData());
-        显示错误(全文);
+        显示启动错误(全文);
         return 1;
     }
 
     TrayIcon->show();
-    if (选项_.参数 == QStringList{QStringLiteral("mini")}) {
+    if (隐藏启动(选项_.参数)) {
         // Hidden in the tray; without a tray the window waits minimised instead.
         if (!托盘可用()) {
             showMinimized();
@@ -363,6 +373,18 @@ int Form_Main::Form_Load() {
     }
     Timer_自动升级->start();
     return 0;
+}
+
+void Form_Main::再次启动(const QStringList& 参数) {
+    if (!隐藏启动(参数)) {
+        TrayIcon_Activate();
+    }
+}
+
+void Form_Main::报告程序无应答(const QString& 数据库路径) {
+    const QString 全文 = QStringLiteral("Quillet已在运行，但没有响应，本次启动已结束。") +
+                         QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径);
+    显示启动错误(全文);
 }
 
 void Form_Main::Form_Resize() {

@@ -50,6 +50,13 @@ class Form_Main : public QMainWindow,
     // why it cannot start and the result is the status to end with.
     int Form_Load();
 
+    // Another start of the program for the same note database handed over its arguments:
+    // without "mini" the window is shown as the tray icon shows it; "mini" changes nothing.
+    void 再次启动(const QStringList& 参数);
+    // Tells the user that the program runs for the note database but does not answer, so this
+    // start ends.
+    static void 报告程序无应答(const QString& 数据库路径);
+
     // The controls.
     platform::controls::WebPane* WebBrowser_广告 = nullptr;
     QTabWidget* TabControl_Main = nullptr;

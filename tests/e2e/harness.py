@@ -355,6 +355,13 @@ class Desktop:
                                cwd=self.root, env=self.env(**(env or {})))
         return self.app
 
+    def start_again(self, *args, timeout=15.0):
+        """Starts the program once more from its folder while it runs; returns the exit status
+        of that start. The running program stays `app`."""
+        again = self._spawn("quillet-again", [os.path.join(self.app_dir, "quillet"), *args],
+                            cwd=self.root)
+        return again.wait(timeout)
+
     def wait_exit(self, timeout=10.0):
         """The program's exit status, once it has ended."""
         return self.app.wait(timeout)

@@ -1,6 +1,8 @@
 """The program on a desktop: note windows, tray, start with "mini", dragging notes, exit."""
 
+import os
 import shutil
+import signal
 import time
 import unittest
 
@@ -214,6 +216,50 @@ class TrayAndExit(DesktopTest):
         self.desktop.wait_windows(1, name=QUESTION_NAME)
         self.assertEqual(self.answer_yes_to_exit(), 0, self.desktop.log("quillet"))
         self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
+
+
+class OneProgramPerDatabase(DesktopTest):
+    def tray_icons(self):
+        """The tray icons of every running copy of the program."""
+        return [w for w in self.desktop.search(classname="^quillet$") if self.in_tray(w)]
+
+    def assert_one_program(self):
+        self.assert_running()
+        self.assert_notes_stay()
+        self.assertEqual(len(self.tray_icons()), 1)
+
+    def start_again(self, *args):
+        status = self.desktop.start_again(*args)
+        self.assertEqual(status, 0, self.desktop.log("quillet-again"))
+
+    def test_a_second_start_hands_over_to_the_running_program(self):
+        self.launch()
+        self.wait_main(True)
+        self.press_on(self.main_windows()[0], "alt+F4")
+        self.wait_main(False)
+        # The log-on start while the program runs changes nothing on screen ...
+        self.start_again("mini")
+        self.assert_one_program()
+        self.assertEqual(self.main_windows(), [])
+        # ... a start from the menu shows the running program's main window.
+        self.start_again()
+        self.wait_main(True)
+        self.assert_one_program()
+        self.assertEqual(len(self.main_windows()), 1)
+
+    def test_a_killed_program_does_not_block_the_next_start(self):
+        self.launch("mini")
+        self.tray_icon()
+        os.kill(self.app.pid, signal.SIGKILL)
+        self.app.wait(10)
+        self.desktop.wait_windows(0, name=NOTE_NAME)
+        self.app = self.desktop.launch()
+        self.desktop.wait_windows(len(SHOWN), name=NOTE_NAME)
+        self.wait_main(True)
+        self.tray_icon()
+        # The new program is the one later starts find.
+        self.start_again("mini")
+        self.assert_one_program()
 
 
 class DraggingNotes(DesktopTest):

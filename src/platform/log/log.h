@@ -15,3 +15,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcNote)      // quillet.note: desktop note windows
 Q_DECLARE_LOGGING_CATEGORY(lcEditor)    // quillet.editor: the note editor
 Q_DECLARE_LOGGING_CATEGORY(lcMain)      // quillet.main: main window, list, tray, commands
 Q_DECLARE_LOGGING_CATEGORY(lcUpdate)    // quillet.update: the update library
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)   // quillet.startup: Qt's catalogue, one program per database

@@ -1,0 +1,162 @@
+// What the program does at start before its windows: Qt's own texts in Chinese, and one
+// running program per note database.
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLocale>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/startup/qt_translation.h"
+#include "platform/startup/single_instance.h"
+
+namespace startup = platform::startup;
+using 结果 = startup::单一程序::结果;
+
+namespace {
+
+QString yesButtonText() {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("标题"), QStringLiteral("问题"),
+                    QMessageBox::Yes | QMessageBox::No);
+    return box.button(QMessageBox::Yes)->text();
+}
+
+// What a killed program leaves behind: a socket file nobody listens on.
+bool leaveDeadSocket(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = QFile::encodeName(path);
+    std::memcpy(address.sun_path, bytes.constData(), bytes.size());
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound && QFile::exists(path);
+}
+
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir runtime;  // the user's runtime folder, where the sockets live
+    QTemporaryDir folders;
+
+    QString database(const QString& folder) {
+        QDir().mkpath(folders.filePath(folder));
+        const QString path = folders.filePath(folder + QStringLiteral("/Quillet.mdb"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        return path;
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(runtime.isValid() && folders.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    }
+
+    // Qt's own texts turn Chinese from the first folder that holds a readable catalogue; the
+    // user's locale (dates) stays; without a catalogue nothing changes.
+    void qtTextsInChinese() {
+        const QString installed = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(installed + QStringLiteral("/qtbase_zh_CN.qm"))) {
+            QSKIP("Qt's Chinese catalogue is not installed (qt6-translations-l10n)");
+        }
+        const QString localeBefore = QLocale().name();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("qtbase_zh_CN.qm.*is in none of"));
+        QVERIFY(startup::装入Qt中文翻译({folders.path()}).isEmpty());
+        QCOMPARE(yesButtonText(), QStringLiteral("&Yes"));
+
+        // A damaged copy beside the program is passed over; a good one there comes first.
+        QTemporaryDir broken, beside;
+        QFile damaged(broken.filePath(QStringLiteral("qtbase_zh_CN.qm")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a catalogue") > 0);
+        damaged.close();
+        QVERIFY(QFile::copy(installed + QStringLiteral("/qtbase_zh_CN.qm"),
+                            beside.filePath(QStringLiteral("qtbase_zh_CN.qm"))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read"));
+        QCOMPARE(startup::装入Qt中文翻译({broken.path(), beside.path(), installed}),
+                 beside.filePath(QStringLiteral("qtbase_zh_CN.qm")));
+        QCOMPARE(yesButtonText(), QStringLiteral("是(&Y)"));
+        QCOMPARE(QLocale().name(), localeBefore);
+    }
+
+    // A later start for the same database hands its arguments to the first and ends; the
+    // first gets them even when they came before it was ready to listen.
+    void laterStartHandsOverPerDatabase() {
+        const QString notes = database(QStringLiteral("a"));
+        startup::单一程序 first(notes);
+        QCOMPARE(first.启动({}), 结果::首个);
+
+        // The same file under another name is the same database.
+        QVERIFY(QFile::link(folders.filePath(QStringLiteral("a")),
+                            folders.filePath(QStringLiteral("link"))));
+        startup::单一程序 second(folders.filePath(QStringLiteral("link/Quillet.mdb")));
+        QCOMPARE(second.启动({QStringLiteral("mini")}), 结果::已转交);
+        QList<QStringList> received;
+        first.设置接收([&](const QStringList& arguments) { received << arguments; });
+        QCOMPARE(received, QList<QStringList>{QStringList{QStringLiteral("mini")}});
+        startup::单一程序 third(notes);
+        QCOMPARE(third.启动({}), 结果::已转交);
+        QCOMPARE(received.size(), 2);
+        QCOMPARE(received.last(), QStringList());
+
+        // Another program folder is another program.
+        startup::单一程序 other(database(QStringLiteral("b")));
+        QCOMPARE(other.启动({}), 结果::首个);
+        QVERIFY(other.名称() != first.名称());
+    }
+
+    // What a crashed or killed program leaves behind never keeps the next start from running,
+    // and the start that replaces it is found by the one after.
+    void leftoversOfAKilledProgramDoNotBlock() {
+        const QString notes = database(QStringLiteral("c"));
+        const QString name = startup::单一程序(notes).名称();
+        QVERIFY(leaveDeadSocket(name));
+        // The lock of a start killed while it held it: written as a live one is, but its
+        // process is gone.
+        QByteArray held;
+        {
+            QLockFile probe(runtime.filePath(QStringLiteral("probe.lock")));
+            QVERIFY(probe.tryLock());
+            QFile file(probe.fileName());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            held = file.readAll();
+        }
+        QFile lock(name + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("2147483646" + held.mid(held.indexOf('\n')));
+        lock.close();
+
+        startup::单一程序 next(notes);
+        QCOMPARE(next.启动({}, 3000), 结果::首个);
+        startup::单一程序 after(notes);
+        QCOMPARE(after.启动({}), 结果::已转交);
+    }
+
+    // A program that closes the connection without answering is ending: the start takes its
+    // place instead of reporting a program that does not answer.
+    void programEndingAsAStartArrives() {
+        const QString notes = database(QStringLiteral("d"));
+        QLocalServer ending;
+        QVERIFY(ending.listen(startup::单一程序(notes).名称()));
+        connect(&ending, &QLocalServer::newConnection,
+                [&] { ending.nextPendingConnection()->abort(); });
+        startup::单一程序 next(notes);
+        QCOMPARE(next.启动({}, 3000), 结果::首个);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
