@@ -1,5 +1,7 @@
 #include "store/database_module.h"
 
+#include <QDir>
+
 namespace {
 // The program-wide engine object, created on first use.
 dao::DBEngine& 引擎() {
@@ -17,6 +19,7 @@ QString 数据库操作模块::连接文字(const QString& 密码) {
 }
 
 void 数据库操作模块::打开数据库(const QString& 路径, const QString& 密码) {
+    路径_ = 路径;
     当前数据库 = 引擎().OpenDatabase(路径, false, false, 连接文字(密码));
 }
 
@@ -56,4 +59,40 @@ void 数据库操作模块::关闭数据库() {
     if (当前数据库) {
         当前数据库->Close();
     }
+}
+
+long 数据库操作模块::受影响行数() const {
+    return 当前数据库 ? 当前数据库->RecordsAffected() : 0;
+}
+
+QString 数据库操作模块::错误说明(const dao::Error& 错误) const {
+    const QString 文件 = QDir::toNativeSeparators(路径_);
+    QString 原因;
+    switch (错误.类别()) {
+        case dao::错误类别::文件已移动:
+            原因 = QStringLiteral(
+                       "便签数据库文件已被移动、删除或替换（%1），程序无法再写入它。"
+                       "请把原文件放回原处，然后重新启动程序。")
+                       .arg(文件);
+            break;
+        case dao::错误类别::已锁定:
+            原因 = QStringLiteral("便签数据库正被其他程序锁定，请稍后再试。");
+            break;
+        case dao::错误类别::只读:
+            原因 = QStringLiteral("便签数据库（%1）是只读的，无法写入。").arg(文件);
+            break;
+        case dao::错误类别::读写失败:
+            原因 = QStringLiteral("无法读写便签数据库文件（%1）：磁盘已满、出错或文件不可写。")
+                       .arg(文件);
+            break;
+        case dao::错误类别::已损坏:
+            原因 = QStringLiteral("便签数据库文件（%1）已损坏。").arg(文件);
+            break;
+        case dao::错误类别::其他:
+            原因 = QStringLiteral("便签数据库出错。");
+            break;
+    }
+    return 原因 + QStringLiteral("\n\n数据库的提示：错误 %1：%2")
+                      .arg(错误.Number())
+                      .arg(错误.Description());
 }

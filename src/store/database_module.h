@@ -17,6 +17,13 @@ class 数据库操作模块 {
     void 关闭数据库();
     // Copies the open database to a new file (see dao::Database::BackupTo).
     void 备份数据库(const QString& 路径);
+    // Rows changed by the last action statement: 0 when an update or delete matched no note.
+    long 受影响行数() const;
+
+    // Why an engine error happened, in the user's words (Chinese): locked, read-only, moved or
+    // replaced (naming the file), damaged, or another failure; the engine's own number and text
+    // follow as the detail.
+    QString 错误说明(const dao::Error& 错误) const;
 
     // The connect text for a password: empty for none, otherwise ";Pwd=" and the password.
     static QString 连接文字(const QString& 密码);
@@ -24,4 +31,5 @@ class 数据库操作模块 {
   private:
     bool 执行(const QString& sql);
     std::unique_ptr<dao::Database> 当前数据库;
+    QString 路径_;
 };

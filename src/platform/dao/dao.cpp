@@ -18,6 +18,28 @@ namespace dao {
 Error::Error(int 号, const QString& 描述)
     : std::runtime_error(描述.toStdString()), 号_(号), 描述_(描述) {}
 
+错误类别 Error::类别() const {
+    switch (号_) {
+        case 错误号_文件已移动:
+            return 错误类别::文件已移动;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return 错误类别::已锁定;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            return 错误类别::只读;
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_FULL:
+            return 错误类别::读写失败;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return 错误类别::已损坏;
+        default:
+            return 错误类别::其他;
+    }
+}
+
 QString Value::ToText() const {
     if (值_.isNull()) {
         return {};
@@ -93,9 +115,33 @@ Database::~Database() {
 }
 
 void Database::抛出错误(int 代码) const {
+    if (db_ && 文件已移动()) {
+        // SQLite then refuses every write as "attempt to write a readonly database"; the real
+        // reason is that the path leads to another file, or to none.
+        throw Error(错误号_文件已移动,
+                    QStringLiteral("The database file '%1' was moved, deleted or replaced after "
+                                   "it was opened (%2).")
+                        .arg(QString::fromUtf8(sqlite3_db_filename(db_, "main")),
+                             QString::fromUtf8(sqlite3_errmsg(db_))));
+    }
     const QString 文字 =
         db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString::fromUtf8(sqlite3_errstr(代码));
     throw Error(代码, 文字);
+}
+
+bool Database::文件已移动() const {
+    // The engine keeps the identity of the file it opened and compares it with what the path
+    // leads to now.
+    if (sqlite3_extended_errcode(db_) == SQLITE_READONLY_DBMOVED) {
+        return true;
+    }
+    int 已移动 = 0;
+    return sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &已移动) == SQLITE_OK &&
+           已移动 != 0;
+}
+
+long Database::RecordsAffected() const {
+    return db_ ? static_cast<long>(sqlite3_changes(db_)) : 0;
 }
 
 namespace {

@@ -16,11 +16,22 @@ struct sqlite3;
 
 namespace dao {
 
+// What kind of failure an engine error is, for the message the user reads.
+enum class 错误类别 {
+    文件已移动,  // the path no longer leads to the file that was opened
+    已锁定,      // another program holds a lock longer than the wait allows
+    只读,        // the database or its folder cannot be written
+    读写失败,    // the disk failed, is full, or a file could not be opened
+    已损坏,      // the file is no (longer a sound) database
+    其他,
+};
+
 class Error : public std::runtime_error {
   public:
     Error(int 号, const QString& 描述);
     int Number() const { return 号_; }
     const QString& Description() const { return 描述_; }
+    错误类别 类别() const;
 
   private:
     int 号_;
@@ -83,11 +94,15 @@ class Database {
     // (replacing one there). The copy is made under a temporary name beside it and renamed
     // when complete, so 路径 never holds half a copy.
     void BackupTo(const QString& 路径);
+    // Rows changed by the last statement that Execute ran (0 for an update that matched none).
+    long RecordsAffected() const;
 
   private:
     friend class DBEngine;
     explicit Database(sqlite3* db) : db_(db) {}
     [[noreturn]] void 抛出错误(int 代码) const;
+    // Whether the path no longer leads to the file that was opened.
+    bool 文件已移动() const;
     sqlite3* db_;
 };
 
@@ -98,6 +113,11 @@ class DBEngine {
     std::unique_ptr<Database> OpenDatabase(const QString& 路径, bool Options, bool ReadOnly,
                                            const QString& Connect);
 };
+
+// The number of the error raised when the file at the database's path is no longer the file
+// that was opened (deleted, renamed, or replaced by another file): SQLite's own extended code
+// for it. Nothing can be written to the database any more.
+inline constexpr int 错误号_文件已移动 = 1032;  // SQLITE_READONLY_DBMOVED
 
 // How long a statement waits for another program's lock before it fails.
 inline constexpr int 忙等待毫秒 = 5000;
