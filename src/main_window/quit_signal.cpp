@@ -1,6 +1,8 @@
 #include "main_window/quit_signal.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
@@ -43,6 +45,12 @@ bool 安装() {
         while (::read(管道[1], 缓冲, sizeof 缓冲) > 0) {
         }
         QCoreApplication::quit();
+        // Before the program's event loop runs quit() does nothing, and a message shown at
+        // start-up (the database cannot be opened) waits in a loop of its own: the message is
+        // dismissed, so that start-up returns and the process ends.
+        if (auto* 对话框 = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            对话框->reject();
+        }
     });
     struct sigaction 动作 {};
     动作.sa_handler = 收到信号;

@@ -2,7 +2,8 @@
 
 // Lets a request from outside to stop the process (SIGTERM, SIGINT, SIGHUP on Unix) end the
 // program in order: the request is turned into QCoreApplication::quit() on the event loop,
-// where the main window ends the program as its exit command does, without a question.
+// where the main window ends the program as its exit command does, without a question. A message
+// box shown before the event loop runs (a failed start) is ended too.
 namespace 退出信号 {
 
 // Installs the handlers; call once, after the application object exists. Returns whether

@@ -7,6 +7,7 @@
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
+#include "main_window/quit_signal.h"
 #include "platform/controls/colour.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/webpane.h"
@@ -17,6 +18,7 @@
 #include "store/globals.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -28,6 +30,8 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace 测试;
 
@@ -204,6 +208,32 @@ class MainFormTest : public QObject {
         QVERIFY(挡路.remove());
         QCOMPARE(新主窗口(目录)->Form_Load(), 0);
         QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
+    }
+
+    void stopRequestEndsAFailedStart() {
+        // The message of a start that failed waits for its answer before the event loop runs;
+        // a request to stop the process still ends the start.
+        QVERIFY(退出信号::安装());
+        QTemporaryDir 空目录;
+        主窗体启动选项 选项;
+        选项.程序目录 = 空目录.path();
+        for (const int 信号 : {SIGTERM, SIGINT}) {
+            auto* 窗口 = new Form_Main(选项);
+            QTimer::singleShot(100, [信号] { std::raise(信号); });
+            bool 仍在等待 = false;
+            QTimer 后备;
+            后备.setSingleShot(true);
+            QObject::connect(&后备, &QTimer::timeout, [&仍在等待] {
+                仍在等待 = true;
+                if (QWidget* 消息框 = QApplication::activeModalWidget()) {
+                    消息框->close();
+                }
+            });
+            后备.start(10000);
+            QVERIFY(窗口->Form_Load() != 0);
+            QVERIFY(!仍在等待);
+            delete 窗口;
+        }
     }
 
     void menuBarShowsOnlyTheFourMenus() {
