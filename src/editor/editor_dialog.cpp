@@ -5,7 +5,7 @@
 #include "platform/controls/colour.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/twips.h"
-#include "services/about_dialog.h"
+#include "services/message_box.h"
 #include "store/globals.h"
 #include "store/statements.h"
 
@@ -197,9 +197,7 @@ void Form_添加便签::changeEvent(QEvent* 事件) {
 
 bool Form_添加便签::提示(QMessageBox::Icon 图标, const QString& 文字) {
     QPointer<QWidget> 自身(this);
-    auto* 消息框 = new QMessageBox(图标, 应用程序标题(), 文字, QMessageBox::Ok, this);
-    消息框->setAttribute(Qt::WA_DeleteOnClose);
-    消息框->exec();
+    消息::显示(this, 图标, 文字);
     return !自身.isNull();
 }
 
@@ -222,31 +220,51 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
     const QDateTime 此刻 = store::现在();
     const QString 语句 =
         新建 ? store::新建便签语句(值, 此刻) : store::修改便签语句(值, 此刻, 便签编号);
+    QPointer<QWidget> 自身(this);
     try {
         自定义变量::全局数据库().数据库_添加_语句(语句);
     } catch (const dao::Error& 错误) {
-        return 提示(
-                   QMessageBox::Critical,
-                   QStringLiteral("便签没有保存：数据库拒绝了这次写入。输入的内容仍在编辑框中。\n\n"
-                                  "数据库的提示：%1")
-                       .arg(错误.Description()))
-                   ? 写入结果::未写入
-                   : 写入结果::窗口已关闭;
+        消息::数据库错误(this, QStringLiteral("便签没有保存，输入的内容仍在编辑框中。"), 错误);
+        return 自身 ? 写入结果::未写入 : 写入结果::窗口已关闭;
+    }
+    if (!新建 && 自定义变量::全局数据库().受影响行数() == 0) {
+        return 便签已删除();
     }
     try {
         宿主_.编辑_刷新列表_Click();
     } catch (const dao::Error& 错误) {
         // The note is in the file; only reading the notes back failed (a damaged file, say).
-        if (!提示(QMessageBox::Warning,
-                  QStringLiteral("便签已保存，但无法重新读取便签列表，列表仍是保存前的样子。"
-                                 "便签数据库可能已损坏。\n\n数据库的提示：错误 %1：%2")
-                      .arg(错误.Number())
-                      .arg(错误.Description()))) {
+        消息::数据库错误(
+            this, QStringLiteral("便签已保存，但无法重新读取便签列表，列表仍是保存前的样子。"),
+            错误);
+        if (!自身) {
             return 写入结果::窗口已关闭;
         }
     }
     宿主_.刷新便签();
     return 写入结果::已写入;
+}
+
+Form_添加便签::写入结果 Form_添加便签::便签已删除() {
+    // The note was deleted while it was being edited (from the list, its note menu or another
+    // program): the update changed nothing. The text is kept; the user may store it as a new
+    // note, after which this editor adds notes.
+    QPointer<QWidget> 自身(this);
+    const QMessageBox::StandardButton 回答 =
+        消息::显示(this, QMessageBox::Warning,
+                   QStringLiteral("正在修改的便签已被删除，修改没有保存。\n\n"
+                                  "要把编辑框中的内容另存为一条新便签吗？选择“继续编辑”则不保存，"
+                                  "内容仍留在编辑框中。"),
+                   {{QMessageBox::Save, QStringLiteral("另存为新便签")},
+                    {QMessageBox::Cancel, QStringLiteral("继续编辑")}});
+    if (!自身) {
+        return 写入结果::窗口已关闭;
+    }
+    if (回答 != QMessageBox::Save) {
+        return 写入结果::未写入;
+    }
+    便签编号 = 0;
+    return 写入(true);
 }
 
 bool Form_添加便签::保存便签() {

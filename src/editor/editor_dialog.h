@@ -82,6 +82,8 @@ class Form_添加便签 : public QWidget, public platform::Form {
 
     void Form_Load();
     写入结果 写入(bool 新建);
+    // The edited note is no longer stored: ask whether to save the text as a new note.
+    写入结果 便签已删除();
     // Shows a message; false when the editor was closed while the message was open.
     bool 提示(QMessageBox::Icon 图标, const QString& 文字);
 

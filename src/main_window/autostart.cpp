@@ -55,20 +55,22 @@ bool 已登记() {
     return 已登记(启动命令());
 }
 
-bool 切换(bool 已勾选, const QString& 命令) {
+切换结果 切换(bool 已勾选, const QString& 命令) {
     if (!已勾选) {
         if (读取已存命令().isEmpty()) {
             注册表操作::写入注册表值(注册表操作::HKEY_CURRENT_USER, QString::fromUtf16(子键),
                                      QString::fromUtf16(值名), 注册表操作::REG_SZ, 命令);
         }
-        return true;
+    } else {
+        注册表操作::删除注册表值(注册表操作::HKEY_CURRENT_USER, QString::fromUtf16(子键),
+                                 QString::fromUtf16(值名));
     }
-    注册表操作::删除注册表值(注册表操作::HKEY_CURRENT_USER, QString::fromUtf16(子键),
-                             QString::fromUtf16(值名));
-    return false;
+    // Read back rather than trusted: the mark shows what is stored.
+    const bool 已存 = !读取已存命令().isEmpty();
+    return {已存, 已存 != 已勾选};
 }
 
-bool 切换(bool 已勾选) {
+切换结果 切换(bool 已勾选) {
     return 切换(已勾选, 启动命令());
 }
 

@@ -28,8 +28,13 @@ bool 已登记();
 
 // The menu item's click: when `已勾选` is false, reads the value and writes `命令` only if the
 // text read is empty (an entry for another path is left alone); when true, deletes the value.
-// Returns the item's new check state, which flips whatever the registry did.
-bool 切换(bool 已勾选, const QString& 命令);
-bool 切换(bool 已勾选);
+// The item's new check state is whether a value is stored afterwards; 成功 is false when the
+// write or the delete did not take effect (the entry's folder or the store is not writable).
+struct 切换结果 {
+    bool 勾选;
+    bool 成功;
+};
+切换结果 切换(bool 已勾选, const QString& 命令);
+切换结果 切换(bool 已勾选);
 
 }  // namespace 开机启动

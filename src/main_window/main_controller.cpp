@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <algorithm>
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -121,6 +123,18 @@ void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行
     } catch (...) {
         return;
     }
+    关闭便签窗口(编号);
+}
+
+bool Class_主窗体::有便签窗口(const QString& 编号) const {
+    const auto 快照 = platform::Forms::快照();
+    return std::any_of(快照.begin(), 快照.end(), [&](const platform::Forms::条目& 条目) {
+        const Form_Quillet* 窗口 = 便签窗口(条目);
+        return 窗口 && 窗口->Tag == 编号;
+    });
+}
+
+void Class_主窗体::关闭便签窗口(const QString& 编号) {
     // Every window of the note closes; the snapshot survives windows that go away meanwhile.
     for (const auto& 条目 : platform::Forms::快照()) {
         忽略错误([&] {

@@ -27,6 +27,10 @@ class Class_主窗体 {
     void 初始化便签显示(platform::controls::ListView& 列表);
     void 便签显示(platform::controls::ListView& 列表, int 行);
     void 刷新便签();
+    // Whether a desktop window of the note with this id text is open.
+    bool 有便签窗口(const QString& 编号) const;
+    // Closes every desktop window of the note with this id text, going on past any error.
+    void 关闭便签窗口(const QString& 编号);
 
     bool 数据已加载() const { return 数据已加载_; }
 

@@ -13,6 +13,7 @@
 #include "platform/forms/twips.h"
 #include "platform/shell/shell.h"
 #include "services/about_dialog.h"
+#include "services/message_box.h"
 #include "services/site.h"
 #include "services/update_bridge.h"
 #include "store/backup.h"
@@ -38,6 +39,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -59,8 +61,7 @@ int 显示消息框(QMessageBox& 消息框) {
 }
 
 void 显示错误(const QString& 文字, QWidget* 父窗口 = nullptr) {
-    QMessageBox 消息框(QMessageBox::Critical, 应用程序标题(), 文字, QMessageBox::Ok, 父窗口);
-    显示消息框(消息框);
+    消息::显示(父窗口, QMessageBox::Critical, 文字);
 }
 
 // Why the program cannot start; also on the error stream, for a start from a terminal or a
@@ -81,9 +82,7 @@ void 保护执行(动作类型&& 动作) {
     try {
         动作();
     } catch (const dao::Error& 错误) {
-        显示错误(QStringLiteral("命令没有完成：便签数据库报告了错误。\n\n错误 %1：%2")
-                     .arg(错误.Number())
-                     .arg(错误.Description()));
+        消息::数据库错误(nullptr, QStringLiteral("命令没有完成。"), 错误);
     } catch (const std::exception& 错误) {
         显示错误(QStringLiteral("命令没有完成：%1").arg(QString::fromLocal8Bit(错误.what())));
     } catch (...) {
@@ -534,8 +533,9 @@ void Form_Main::编辑_删除_Click() {
         自定义变量::全局数据库().数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
         列表.设置勾选(行, false);
         列表.删除行(行);
-    } catch (...) {
-        // The steps done stay done; the command ends quietly.
+    } catch (const dao::Error& 错误) {
+        // The steps done stay done: a note the database kept keeps its row and its mark.
+        消息::数据库错误(消息框父窗口(), QStringLiteral("便签没有删除，它仍在列表中。"), 错误);
     }
 }
 
@@ -545,9 +545,10 @@ void Form_Main::编辑_修改_Click() {
     if (行 == 0) {
         return;
     }
-    Form_添加便签* 编辑器 = nullptr;
+    // Until it is shown the editor belongs to this call: one that is not shown must not linger
+    // unseen, and it is gone before a message is shown.
+    auto 编辑器 = std::make_unique<Form_添加便签>(*this);
     try {
-        编辑器 = new Form_添加便签(*this);
         const QString 编号文字 = 列表.子项(行, 1);
         bool 是数 = false;
         编辑器->便签编号 = 编号文字.trimmed().toInt(&是数);
@@ -557,16 +558,23 @@ void Form_Main::编辑_修改_Click() {
         编辑器->FlatEdit_内容()->setPlainText(列表.子项(行, 2));
         const dao::Recordset 记录 =
             自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号文字));
+        if (记录.Eof()) {
+            编辑器.reset();
+            显示错误(QStringLiteral("这条便签已不在便签数据库中（可能已被其他程序删除），"
+                                    "无法修改。按 F5 可刷新列表。"),
+                     消息框父窗口());
+            return;
+        }
         const std::int32_t 背景 = 记录.Fields(QStringLiteral("BackColor")).ToInt32();
         编辑器->设置内容背景颜色(背景);
         编辑器->ColorPicker_背景颜色()->设置颜色(背景);
         const std::int32_t 字色 = 记录.Fields(QStringLiteral("FontColor")).ToInt32();
         编辑器->设置内容字体颜色(字色);
         编辑器->ColorPicker_字体颜色()->设置颜色(字色);
-        编辑器->show();
-    } catch (...) {
-        // An editor that was never shown must not linger unseen.
-        delete 编辑器;
+        编辑器.release()->show();
+    } catch (const dao::Error& 错误) {
+        编辑器.reset();
+        消息::数据库错误(消息框父窗口(), QStringLiteral("无法打开这条便签进行修改。"), 错误);
     }
 }
 
@@ -578,10 +586,17 @@ void Form_Main::编辑_刷新列表_Click() {
 }
 
 void Form_Main::工具_开机启动_Click() {
-    // The mark flips whatever the registry did; a click on the item has already toggled the
-    // action itself, so the state before the click is kept here.
-    开机启动勾选_ = 开机启动::切换(开机启动勾选_);
+    // The mark shows whether an entry is stored after the click; a click on the item has already
+    // toggled the action itself, so the state before the click is kept here.
+    const 开机启动::切换结果 结果 = 开机启动::切换(开机启动勾选_);
+    开机启动勾选_ = 结果.勾选;
     工具_开机启动->setChecked(开机启动勾选_);
+    if (!结果.成功) {
+        显示错误(开机启动勾选_ ? QStringLiteral("无法取消开机自动启动：启动项没有删除。")
+                               : QStringLiteral("无法设置开机自动启动：启动项没有写入，"
+                                                "配置文件夹可能不可写。"),
+                 消息框父窗口());
+    }
 }
 
 void Form_Main::帮助_关于_Click() {
@@ -653,6 +668,9 @@ int Form_Main::当前便签行() const {
 void Form_Main::便签菜单_关闭窗口_Click() {
     if (const int 行 = 当前便签行()) {
         ListView_Quillet->设置勾选(行, false);
+    } else {
+        // A note no longer in the list (deleted by another program) may still have a window.
+        主窗体对象().关闭便签窗口(QString::number(当前便签编号));
     }
 }
 
@@ -660,6 +678,8 @@ void Form_Main::便签菜单_删除_Click() {
     if (const int 行 = 当前便签行()) {
         ListView_Quillet->选中(行);
         编辑_删除_Click();
+    } else {
+        便签不在列表中(true);
     }
 }
 
@@ -667,7 +687,27 @@ void Form_Main::便签菜单_修改_Click() {
     if (const int 行 = 当前便签行()) {
         ListView_Quillet->选中(行);
         编辑_修改_Click();
+    } else {
+        便签不在列表中(false);
     }
+}
+
+void Form_Main::便签不在列表中(bool 关闭窗口) {
+    // Only a window left behind can have opened the menu; without one there is nothing to say.
+    const QString 编号 = QString::number(当前便签编号);
+    if (!主窗体对象().有便签窗口(编号)) {
+        return;
+    }
+    QString 文字 = QStringLiteral("这条便签已不在便签列表中，可能已被其他程序删除。\n");
+    if (关闭窗口) {
+        主窗体对象().关闭便签窗口(编号);
+        文字 += QStringLiteral("它留在桌面上的窗口已关闭。");
+    } else {
+        文字 += QStringLiteral(
+            "它留在桌面上的窗口仍然保留，不再需要时可在窗口的菜单中选择"
+            "“关闭窗口”。");
+    }
+    消息::显示(消息框父窗口(), QMessageBox::Information, 文字);
 }
 
 void Form_Main::ListView_Quillet_ItemCheck(int 行) {

@@ -152,6 +152,8 @@ class Form_Main : public QMainWindow,
     int 选中便签行();
     // Finds the row of 当前便签编号; 0 when no row holds it.
     int 当前便签行() const;
+    // A note-menu command for a note whose row is gone: says so, and closes its windows or not.
+    void 便签不在列表中(bool 关闭窗口);
     QWidget* 消息框父窗口();
 
     主窗体启动选项 选项_;

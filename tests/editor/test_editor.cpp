@@ -67,7 +67,8 @@ class 假宿主 : public 编辑器宿主 {
     int 行数 = 0;
 };
 
-// Answers every message box that opens while it lives, and remembers what it showed.
+// Answers every message box that opens while it lives with one button, and remembers what it
+// showed.
 class 消息框应答 {
   public:
     struct 消息 {
@@ -75,13 +76,13 @@ class 消息框应答 {
         QString 标题;
         QString 文字;
     };
-    消息框应答() {
-        QObject::connect(&计时器, &QTimer::timeout, [this] {
+    explicit 消息框应答(QMessageBox::StandardButton 回答 = QMessageBox::Ok) {
+        QObject::connect(&计时器, &QTimer::timeout, [this, 回答] {
             for (QWidget* 窗口 : QApplication::topLevelWidgets()) {
                 auto* 框 = qobject_cast<QMessageBox*>(窗口);
                 if (框 && 框->isVisible()) {
                     消息表.push_back({框->icon(), 框->windowTitle(), 框->text()});
-                    框->button(QMessageBox::Ok)->click();
+                    框->button(回答)->click();
                 }
             }
         });
@@ -505,6 +506,38 @@ class EditorTest : public QObject {
         // Once the lock is gone the same editor saves.
         编辑器->PushButton_保存并关闭()->click();
         QCOMPARE(全部行()[0].at("content"), QStringLiteral("锁住时写的"));
+    }
+
+    void noteDeletedWhileEditing() {
+        // The note goes (from the list, its note menu or another program) while its editor is
+        // open: the update matches nothing. The user keeps editing, or saves the text anew.
+        for (const auto 回答 : {QMessageBox::Cancel, QMessageBox::Save}) {
+            const QString 编号 = 插入旧便签();
+            QPointer<Form_添加便签> 编辑器 = 新编辑器();
+            编辑器->便签编号 = 编号.toInt();
+            编辑器->show();
+            自定义变量::全局数据库().数据库_删除_语句(QStringLiteral("Delete from Tips"));
+            编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("还要的文字"));
+            {
+                消息框应答 应答(回答);
+                编辑器->PushButton_保存并关闭()->click();
+                QCOMPARE(应答.消息表.size(), std::size_t{1});
+            }
+            处理删除();
+            const auto 行表 = 全部行();
+            if (回答 == QMessageBox::Cancel) {
+                QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+                QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral("还要的文字"));
+                QVERIFY(行表.empty());
+                QVERIFY(宿主->记录.isEmpty());
+                delete 编辑器.data();
+            } else {
+                QVERIFY(编辑器.isNull());
+                QCOMPARE(行表.size(), std::size_t{1});
+                QVERIFY(行表[0].at("ID") != 编号);
+                QCOMPARE(行表[0].at("content"), QStringLiteral("还要的文字"));
+            }
+        }
     }
 
     void textTheDatabaseCannotHoldIsRefused() {

@@ -133,7 +133,7 @@ class AutostartTest : public QObject {
         const QString command =
             开机启动::启动命令(QStringLiteral("/opt/my notes"), QStringLiteral("quillet"));
         QVERIFY(!开机启动::已登记(command));
-        QCOMPARE(开机启动::切换(false, command), true);
+        QCOMPARE(开机启动::切换(false, command).勾选, true);
         QCOMPARE(storedValue(), command);
         QVERIFY(开机启动::已登记(command));  // the next start shows it checked
         QVERIFY(QFile::exists(entryFile()));
@@ -143,12 +143,12 @@ class AutostartTest : public QObject {
         const QString command = 开机启动::启动命令(QStringLiteral("/opt/q"), QStringLiteral("q"));
         store(command);
         QVERIFY(开机启动::已登记(command));
-        QCOMPARE(开机启动::切换(true, command), false);
+        QCOMPARE(开机启动::切换(true, command).勾选, false);
         QCOMPARE(storedValue(), QString());
         QVERIFY(!QFile::exists(entryFile()));
         QVERIFY(!开机启动::已登记(command));  // the next start shows it unchecked
         // With nothing left to delete the item still unchecks.
-        QCOMPARE(开机启动::切换(true, command), false);
+        QCOMPARE(开机启动::切换(true, command).勾选, false);
     }
 
     void uncheckedWithEqualEntry_clickLeavesItAndChecks() {
@@ -158,7 +158,7 @@ class AutostartTest : public QObject {
             QFile file(entryFile());
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         }();
-        QCOMPARE(开机启动::切换(false, command), true);
+        QCOMPARE(开机启动::切换(false, command).勾选, true);
         QFile file(entryFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
@@ -171,7 +171,7 @@ class AutostartTest : public QObject {
             开机启动::启动命令(QStringLiteral("/new/place"), QStringLiteral("quillet"));
         store(old);
         QVERIFY(!开机启动::已登记(now));  // starts unchecked
-        QCOMPARE(开机启动::切换(false, now), true);
+        QCOMPARE(开机启动::切换(false, now).勾选, true);
         QCOMPARE(storedValue(), old);
         QVERIFY(!开机启动::已登记(now));  // and is unchecked again at the next start
     }
@@ -184,14 +184,16 @@ class AutostartTest : public QObject {
             开机启动::启动命令(QStringLiteral("/Opt/Quillet"), QStringLiteral("quillet"))));
     }
 
-    void failedWriteStillChecks() {
+    void failedWriteLeavesItUnchecked() {
         // A file where the autostart folder should be: nothing can be registered.
         QVERIFY(QDir().mkpath(config()));
         QFile blocker(config() + QStringLiteral("/autostart"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         const QString command = 开机启动::启动命令(QStringLiteral("/opt/q"), QStringLiteral("q"));
-        QCOMPARE(开机启动::切换(false, command), true);
+        const 开机启动::切换结果 result = 开机启动::切换(false, command);
+        QVERIFY(!result.勾选);
+        QVERIFY(!result.成功);
         QCOMPARE(storedValue(), QString());
         QVERIFY(!开机启动::已登记(command));
     }
@@ -213,8 +215,9 @@ class AutostartTest : public QObject {
         const QString directory = home_->path() + QStringLiteral("/") + folder;
         const QString program = directory + QStringLiteral("/quillet");
         makeRecorder(program);
-        QCOMPARE(开机启动::切换(false, 开机启动::启动命令(directory, QStringLiteral("quillet"))),
-                 true);
+        QCOMPARE(
+            开机启动::切换(false, 开机启动::启动命令(directory, QStringLiteral("quillet"))).勾选,
+            true);
 
         QProcess dryRun;
         dryRun.setProcessEnvironment(sessionEnvironment());
@@ -253,7 +256,7 @@ class AutostartTest : public QObject {
         const QString program = directory + QStringLiteral("/quillet");
         makeRecorder(program);
         const QString command = 开机启动::启动命令(directory, QStringLiteral("quillet"));
-        QCOMPARE(开机启动::切换(false, command), true);
+        QCOMPARE(开机启动::切换(false, command).勾选, true);
         QCOMPARE(storedValue(), command);
 
         QProcess launch;
