@@ -222,6 +222,53 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{2});
     }
 
+    void readOnlyDatabaseKeepsRowsAndSaysSo() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        // The engine refuses every write of the program, as for a file it may not write.
+        自定义变量::全局数据库().数据库_添加_语句(QStringLiteral("PRAGMA query_only = 1"));
+        窗口->ListView_Quillet->选中(2);
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_删除_Click();
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 3);
+        QVERIFY(窗口->ListView_Quillet->勾选(2));
+    }
+
+    void lockedDatabaseKeepsTheListAndSaysSo() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        // Another program holds the file for itself longer than the engine waits.
+        auto 另一程序 = dao::DBEngine().OpenDatabase(目录->数据库(), false, false, QString());
+        另一程序->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_刷新列表_Click();
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(窗口->ListView_Quillet->行数(), 3);
+    }
+
+    void noteDeletedByAnotherProgramIsToldAbout() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        dao::DBEngine()
+            .OpenDatabase(目录->数据库(), false, false, QString())
+            ->Execute(QStringLiteral("Delete from Tips where ID = %1").arg(编号[0]));
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->ListView_Quillet->选中(1);
+        窗口->编辑_修改_Click();  // still listed, no longer stored
+        QCOMPARE(应答.次数, 1);
+        // Gone from the list after a reload, its window stays until its note menu is used.
+        窗口->编辑_刷新列表_Click();
+        窗口->设置当前便签编号(编号[0]);
+        窗口->便签菜单_修改_Click();
+        QCOMPARE(应答.次数, 2);
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+        窗口->便签菜单_删除_Click();
+        QCOMPARE(应答.次数, 3);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(窗口标签(), (QStringList{QString::number(编号[1]), QString::number(编号[2])}));
+    }
+
     void noteMenuActsOnTheCurrentNote() {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);

@@ -15,6 +15,8 @@
 
 namespace dao {
 
+static_assert(错误号_文件已移动 == SQLITE_READONLY_DBMOVED);
+
 Error::Error(int 号, const QString& 描述)
     : std::runtime_error(描述.toStdString()), 号_(号), 描述_(描述) {}
 
