@@ -228,16 +228,20 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{2});
     }
 
-    void lockedDatabaseKeepsTheListAndSaysSo() {
+    void lockedDatabaseIsReported() {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         // Another program holds the file for itself longer than the engine waits.
         auto 另一程序 = dao::DBEngine().OpenDatabase(目录->数据库(), false, false, QString());
         另一程序->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
         消息框应答 应答(QMessageBox::Ok);
-        窗口->编辑_刷新列表_Click();
+        窗口->菜单项(QStringLiteral("编辑_刷新列表"))->trigger();
         QCOMPARE(应答.次数, 1);
         QCOMPARE(窗口->ListView_Quillet->行数(), 3);
+        窗口->ListView_Quillet->选中(1);
+        窗口->编辑_修改_Click();
+        QCOMPARE(应答.次数, 2);
+        QVERIFY(编辑器窗口().empty());
     }
 
     void noteDeletedByAnotherProgramIsToldAbout() {
