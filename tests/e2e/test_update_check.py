@@ -11,7 +11,7 @@ import harness
 
 LIST_PATH = "/SiteBack/updateTxt/47.txt"
 MAIN_NAME = "^Quillet-4862$"
-SAME = "version=3.8.3\nurl=http://127.0.0.1:9/download\n"
+SAME = "version=3.8.0.3\nurl=http://127.0.0.1:9/download\n"
 NEWER = "# newer\nversion=99.0\nurl=http://127.0.0.1:9/download\n"
 # The check's timer fires 2000 ms after the program loaded, and a coarse timer may fire up to
 # 5 % early; launching the program only adds to that.

@@ -45,6 +45,7 @@ class TestUpdateLibrary : public QObject {
     void unknownHandleStillAsks();
     void oneCheckAtATime();
     void sameVersionStaysQuiet();
+    void theReleaseAfterTheOneAboutShowsAsks();
     void timeoutComesFromTheEnvironment();
 
   private:
@@ -168,6 +169,14 @@ void TestUpdateLibrary::sameVersionStaysQuiet() {
     QCOMPARE(server_->count("/list"), 1);
     QVERIFY(visibleQuestion() == nullptr);
     QVERIFY(catcher_.opened.isEmpty());
+}
+
+void TestUpdateLibrary::theReleaseAfterTheOneAboutShowsAsks() {
+    // About shows 3.8.0.3: a list offering 3.8.0.4 is newer, and the question names both.
+    server_->serve("/list", list("3.8.0.4"));
+    startCheck(0, server_->url("/list"));
+    QTRY_VERIFY_WITH_TIMEOUT(visibleQuestion() != nullptr, kWait);
+    QVERIFY2(visibleQuestion()->text().contains(u"3.8.0.3"), qPrintable(visibleQuestion()->text()));
 }
 
 void TestUpdateLibrary::timeoutComesFromTheEnvironment() {
