@@ -1,7 +1,5 @@
 #include "store/statements.h"
 
-#include <QLocale>
-
 namespace store {
 
 namespace {
@@ -10,11 +8,38 @@ std::function<QDateTime()>& 时钟() {
     return 当前;
 }
 
-// The locale's long time format without a time-zone part: the stored times are local.
+// The locale's long time format as the program stores times. Local times carry no time zone,
+// so the zone field goes, with the blanks, commas and brackets that set it off ("HH:mm:ss (t)",
+// "h:mm:ss AP, t", "t HH:mm:ss"); a blank stays between fields it separated. The day period
+// "B" of the Unicode patterns, which Qt leaves unformatted, becomes Qt's "AP".
 QString 长时间格式(const QLocale& 区域) {
-    QString 格式 = 区域.timeFormat(QLocale::LongFormat);
-    格式.remove(QLatin1Char('t'));
-    return 格式.trimmed();
+    const QString 原格式 = 区域.timeFormat(QLocale::LongFormat);
+    const auto 是间隔 = [](QChar 字) { return 字.isSpace() || QStringView(u",()[]").contains(字); };
+    QString 格式;
+    bool 在引号内 = false;
+    for (qsizetype i = 0; i < 原格式.size(); ++i) {
+        const QChar 字 = 原格式[i];
+        if (字 == QLatin1Char('\'')) {
+            在引号内 = !在引号内;
+        } else if (!在引号内 && 字 == QLatin1Char('t')) {
+            while (!格式.isEmpty() && 是间隔(格式.back())) {
+                格式.chop(1);
+            }
+            while (i + 1 < 原格式.size() &&
+                   (原格式[i + 1] == QLatin1Char('t') || 是间隔(原格式[i + 1]))) {
+                ++i;
+            }
+            if (!格式.isEmpty() && i + 1 < 原格式.size()) {
+                格式 += QLatin1Char(' ');
+            }
+            continue;
+        } else if (!在引号内 && 字 == QLatin1Char('B')) {
+            格式 += QLatin1String("AP");
+            continue;
+        }
+        格式 += 字;
+    }
+    return 格式;
 }
 }  // namespace
 
@@ -32,13 +57,14 @@ QString 文字值(const QString& 文字) {
     return QLatin1Char('\'') + 结果 + QLatin1Char('\'');
 }
 
-QString 日期时间文字(const QDateTime& 时刻) {
-    const QLocale 区域 = QLocale::system();
+QString 日期时间文字(const QDateTime& 时刻, const QLocale& 区域) {
     const QString 日期 = 区域.toString(时刻.date(), QLocale::ShortFormat);
-    if (时刻.time() == QTime(0, 0)) {
+    const QTime 时间 = 时刻.time();
+    // Times are written to the second: the first second of the day is midnight too.
+    if (时间.hour() == 0 && 时间.minute() == 0 && 时间.second() == 0) {
         return 日期;
     }
-    return 日期 + QLatin1Char(' ') + 区域.toString(时刻.time(), 长时间格式(区域));
+    return 日期 + QLatin1Char(' ') + 区域.toString(时间, 长时间格式(区域));
 }
 
 QString 全部便签语句() {

@@ -5,6 +5,7 @@
 // has its apostrophes doubled, so no note text can change the statement around it.
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -29,9 +30,9 @@ QString 删除便签语句(const QString& 编号文字);  // delete, by id text
 // A text value between apostrophes, its apostrophes doubled.
 QString 文字值(const QString& 文字);
 
-// A date and time as the user's locale writes it: the short date, a blank and the long time;
-// only the date at exactly midnight.
-QString 日期时间文字(const QDateTime& 时刻);
+// A date and time as the locale writes it: the short date, a blank and the long time, without
+// a time zone (stored times are local); only the date at exactly midnight (to the second).
+QString 日期时间文字(const QDateTime& 时刻, const QLocale& 区域 = QLocale::system());
 
 // The clock every statement takes "now" from; tests may set their own.
 QDateTime 现在();

@@ -75,6 +75,43 @@ class StoreTest : public QObject {
                  qPrintable(文字));
         // One second later gives another text, so an edit always shows a new change time.
         QVERIFY(store::日期时间文字(某时刻.addSecs(1)) != 文字);
+        // Times are stored to the second: within the first second the day is still at midnight.
+        QCOMPARE(store::日期时间文字(午夜.addMSecs(999)), store::日期时间文字(午夜));
+        QVERIFY(store::日期时间文字(午夜.addSecs(1)) != store::日期时间文字(午夜));
+    }
+
+    void timeTextIsCleanInEveryLocale() {
+        const QDateTime 时刻(QDate(2026, 3, 9), QTime(15, 47, 26));
+        const auto 区域表 = QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                     QLocale::AnyTerritory);
+        QVERIFY(区域表.size() > 300);
+        for (const QLocale& 区域 : 区域表) {
+            const QString 文字 = store::日期时间文字(时刻, 区域);
+            const QString 时间 =
+                文字.mid(区域.toString(时刻.date(), QLocale::ShortFormat).size() + 1);
+            const auto 有 = [&](int 数) { return 时间.contains(区域.toString(数)); };
+            QVERIFY2((有(15) || 有(3)) && 有(47) && 有(26), qPrintable(文字));
+            QVERIFY2(!时间.contains(QRegularExpression(QStringLiteral("[][()]|[\\s,]$"))),
+                     qPrintable(文字));
+            // Latin letters are the day period or the pattern's quoted words, never a pattern
+            // letter left unformatted.
+            QString 词语 = 区域.pmText();
+            const QString 格式 = 区域.timeFormat(QLocale::LongFormat);
+            for (const auto& 引用 :
+                 QRegularExpression(QStringLiteral("'[^']+'")).globalMatch(格式)) {
+                词语 += 引用.captured();
+            }
+            for (const auto& 字母 :
+                 QRegularExpression(QStringLiteral("[A-Za-z]+")).globalMatch(时间)) {
+                QVERIFY2(词语.contains(字母.captured(), Qt::CaseInsensitive), qPrintable(文字));
+            }
+        }
+        // Texts that were right stay as they were.
+        QCOMPARE(store::日期时间文字(时刻, QLocale(QLocale::Chinese, QLocale::China)),
+                 QStringLiteral("2026/3/9 15:47:26"));
+        QCOMPARE(store::日期时间文字(时刻, QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QStringLiteral("3/9/26 3:47:26 PM"));
+        QCOMPARE(store::日期时间文字(时刻, QLocale::c()), QStringLiteral("9 Mar 2026 15:47:26"));
     }
 
     void awkwardTextsRoundTripUnchanged() {
