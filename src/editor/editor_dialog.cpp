@@ -7,6 +7,7 @@
 #include "platform/forms/twips.h"
 #include "services/message_box.h"
 #include "store/globals.h"
+#include "store/note_record.h"
 #include "store/statements.h"
 
 #include <QCheckBox>
@@ -38,7 +39,6 @@ constexpr float 内容框上 = 450;
 constexpr float 内容框下边距 = 45;
 constexpr float 内容框右边距 = 75;
 
-constexpr std::int32_t 初始背景颜色 = 0x00C0FFFF;  // pale yellow
 constexpr std::int32_t 按钮文字颜色 = static_cast<std::int32_t>(0x80000012u);
 
 // Left, Top, Width, Height in twips.
@@ -96,10 +96,10 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
 
     字体颜色_ = new ColorPicker(QStringLiteral("字体颜色"), this);
     放置(字体颜色_, 3300, 60, 1425, 345);
-    字体颜色_->设置颜色(0);
+    字体颜色_->设置颜色(store::新便签字体颜色);
     背景颜色_ = new ColorPicker(QStringLiteral("背景颜色"), this);
     放置(背景颜色_, 4770, 60, 1425, 345);
-    背景颜色_->设置颜色(初始背景颜色);
+    背景颜色_->设置颜色(store::新便签背景颜色);
 
     高级选项_ = new QCheckBox(QStringLiteral("高级选项"), this);
     放置(高级选项_, 6810, 120, 975, 255);
@@ -108,7 +108,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
     内容_ = new QPlainTextEdit(this);
     放置(内容_, 30, 450, 7785, 5595);
     内容_->setTabChangesFocus(true);  // Tab moves on through the controls; Enter makes a new line
-    设置内容背景颜色(初始背景颜色);
+    设置内容背景颜色(store::新便签背景颜色);
     设置内容字体颜色(按钮文字颜色);
 
     // The advanced options are never shown: nothing reads the two boxes, and the

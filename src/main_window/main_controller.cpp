@@ -3,7 +3,9 @@
 #include "desktop_note/note_window.h"
 #include "platform/controls/listview.h"
 #include "platform/forms/forms.h"
+#include "platform/log/log.h"
 #include "store/globals.h"
+#include "store/note_record.h"
 #include "store/statements.h"
 
 #include <QHash>
@@ -71,7 +73,7 @@ void Class_主窗体::刷新数据(platform::controls::ListView& 列表, dao::Re
         int 行 = 0;
         忽略错误([&] { 行 = 列表.添加行(QString()); });
         忽略错误([&] {
-            if (记录集.Fields(QStringLiteral("Visual")).ToBool()) {
+            if (store::显示(记录集)) {
                 列表.设置勾选(行, true);
             }
         });
@@ -99,11 +101,20 @@ void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, i
     // hidden window behind, and the error goes on to the caller.
     auto 窗口 = std::make_unique<Form_Quillet>(宿主_);
     窗口->Label_Quillet()->setText(列表.子项(行, 2));
-    const dao::Recordset 记录集 =
-        自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(列表.子项(行, 1)));
-    窗口->设置背景颜色(记录集.Fields(QStringLiteral("BackColor")).ToInt32());
-    窗口->设置文字颜色(记录集.Fields(QStringLiteral("FontColor")).ToInt32());
-    窗口->Tag = 列表.子项(行, 1);
+    const QString 编号 = 列表.子项(行, 1);
+    try {
+        const dao::Recordset 记录集 =
+            自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号));
+        窗口->设置背景颜色(store::背景颜色(记录集));
+        窗口->设置文字颜色(store::字体颜色(记录集));
+    } catch (const store::编号错误& 错误) {
+        // A row whose id is no number (a file written by another tool) names no note that a
+        // statement may look up: the note is still shown, in a new note's colours.
+        qCWarning(lcMain).noquote() << 错误.Description();
+        窗口->设置背景颜色(store::新便签背景颜色);
+        窗口->设置文字颜色(store::新便签字体颜色);
+    }
+    窗口->Tag = 编号;
     窗口->setAttribute(Qt::WA_ShowWithoutActivating, !激活);
     窗口.release()->show();
 }
@@ -184,12 +195,8 @@ void Class_主窗体::刷新便签() {
                     自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号)));
             });
             忽略错误([&] { 窗口->Label_Quillet()->setText(列表.子项(行, 2)); });
-            忽略错误([&] {
-                窗口->设置背景颜色(记录集.value().Fields(QStringLiteral("BackColor")).ToInt32());
-            });
-            忽略错误([&] {
-                窗口->设置文字颜色(记录集.value().Fields(QStringLiteral("FontColor")).ToInt32());
-            });
+            忽略错误([&] { 窗口->设置背景颜色(store::背景颜色(记录集.value())); });
+            忽略错误([&] { 窗口->设置文字颜色(store::字体颜色(记录集.value())); });
         }
     }
 }

@@ -18,6 +18,7 @@
 #include "services/update_bridge.h"
 #include "store/backup.h"
 #include "store/globals.h"
+#include "store/note_record.h"
 #include "store/statements.h"
 
 #include <QAction>
@@ -533,6 +534,8 @@ void Form_Main::编辑_删除_Click() {
         自定义变量::全局数据库().数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
         列表.设置勾选(行, false);
         列表.删除行(行);
+    } catch (const store::编号错误& 错误) {
+        显示错误(错误.Description(), 消息框父窗口());
     } catch (const dao::Error& 错误) {
         // The steps done stay done: a note the database kept keeps its row and its mark.
         消息::数据库错误(消息框父窗口(), QStringLiteral("便签没有删除，它仍在列表中。"), 错误);
@@ -550,11 +553,7 @@ void Form_Main::编辑_修改_Click() {
     auto 编辑器 = std::make_unique<Form_添加便签>(*this);
     try {
         const QString 编号文字 = 列表.子项(行, 1);
-        bool 是数 = false;
-        编辑器->便签编号 = 编号文字.trimmed().toInt(&是数);
-        if (!是数) {
-            throw dao::Error(13, QStringLiteral("Type mismatch"));
-        }
+        编辑器->便签编号 = store::便签编号(编号文字);
         编辑器->FlatEdit_内容()->setPlainText(列表.子项(行, 2));
         const dao::Recordset 记录 =
             自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号文字));
@@ -565,13 +564,16 @@ void Form_Main::编辑_修改_Click() {
                      消息框父窗口());
             return;
         }
-        const std::int32_t 背景 = 记录.Fields(QStringLiteral("BackColor")).ToInt32();
+        const std::int32_t 背景 = store::背景颜色(记录);
         编辑器->设置内容背景颜色(背景);
         编辑器->ColorPicker_背景颜色()->设置颜色(背景);
-        const std::int32_t 字色 = 记录.Fields(QStringLiteral("FontColor")).ToInt32();
+        const std::int32_t 字色 = store::字体颜色(记录);
         编辑器->设置内容字体颜色(字色);
         编辑器->ColorPicker_字体颜色()->设置颜色(字色);
         编辑器.release()->show();
+    } catch (const store::编号错误& 错误) {
+        编辑器.reset();
+        显示错误(错误.Description(), 消息框父窗口());
     } catch (const dao::Error& 错误) {
         编辑器.reset();
         消息::数据库错误(消息框父窗口(), QStringLiteral("无法打开这条便签进行修改。"), 错误);

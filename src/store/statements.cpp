@@ -67,12 +67,24 @@ QString 日期时间文字(const QDateTime& 时刻, const QLocale& 区域) {
     return 日期 + QLatin1Char(' ') + 区域.toString(时间, 长时间格式(区域));
 }
 
+编号错误::编号错误(const QString& 编号文字)
+    : dao::Error(13, QStringLiteral("便签编号“%1”不是整数，数据库未作任何改动。").arg(编号文字)) {}
+
+std::int32_t 便签编号(const QString& 编号文字) {
+    bool 是数 = false;
+    const std::int32_t 编号 = 编号文字.trimmed().toInt(&是数);
+    if (!是数) {
+        throw 编号错误(编号文字);
+    }
+    return 编号;
+}
+
 QString 全部便签语句() {
     return QStringLiteral("Select * from Tips");
 }
 
 QString 单个便签语句(const QString& 编号文字) {
-    return QStringLiteral("Select * from Tips where id = ") + 编号文字;
+    return QStringLiteral("Select * from Tips where id = ") + QString::number(便签编号(编号文字));
 }
 
 QString 新建便签语句(const 便签值& 值, const QDateTime& 现在) {
@@ -108,7 +120,7 @@ QString 修改便签语句(const 便签值& 值, const QDateTime& 现在, std::i
 }
 
 QString 删除便签语句(const QString& 编号文字) {
-    return QStringLiteral("Delete from Tips where id = ") + 编号文字;
+    return QStringLiteral("Delete from Tips where id = ") + QString::number(便签编号(编号文字));
 }
 
 }  // namespace store

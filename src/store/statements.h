@@ -4,6 +4,8 @@
 // values they carry. The texts are built by joining fixed pieces with values; every text value
 // has its apostrophes doubled, so no note text can change the statement around it.
 
+#include "platform/dao/dao.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -20,6 +22,16 @@ struct 便签值 {
     std::int32_t 字体颜色 = 0;
     int 透明度 = 0;  // percent: 0, 10, ... 90
 };
+
+// A list row's id text that is no note id. Only a whole number reaches a statement: a text such
+// as "0 OR 1=1" in a damaged or crafted file would otherwise change what the statement does.
+class 编号错误 : public dao::Error {
+  public:
+    explicit 编号错误(const QString& 编号文字);
+};
+
+// The note id an id text names; throws 编号错误 unless it is a 32-bit whole number.
+std::int32_t 便签编号(const QString& 编号文字);
 
 QString 全部便签语句();                                         // all notes
 QString 单个便签语句(const QString& 编号文字);                  // one note, by id text

@@ -39,6 +39,14 @@ Form_Main* 三条便签(程序目录& 目录, std::vector<int>& 编号) {
     return 窗口->Form_Load() == 0 ? 窗口 : nullptr;
 }
 
+// Runs statements on the program's database file as another tool would.
+void 执行(const 程序目录& 目录, const QStringList& 语句表) {
+    auto 连接 = dao::DBEngine().OpenDatabase(目录.数据库(), false, false, QString());
+    for (const QString& 语句 : 语句表) {
+        连接->Execute(语句);
+    }
+}
+
 QStringList 窗口标签() {
     QStringList 标签;
     for (Form_Quillet* 窗口 : 便签窗口()) {
@@ -150,7 +158,8 @@ class MainCommandsTest : public QObject {
         窗口->ListView_Quillet->选中(1);
         消息框应答 应答(QMessageBox::Ok);
         窗口->编辑_删除_Click();
-        QCOMPARE(应答.次数, 1);
+        QCOMPARE(应答.次数, 1);  // an id that is no number is refused with a message
+        QCOMPARE(窗口->ListView_Quillet->行数(), 3);
         QVERIFY(窗口->ListView_Quillet->勾选(1));
         // A database that refuses every write of the program, as a file it may not write.
         自定义变量::全局数据库().数据库_添加_语句(QStringLiteral("PRAGMA query_only = 1"));
@@ -194,6 +203,45 @@ class MainCommandsTest : public QObject {
         窗口->编辑_修改_Click();
         // Each failure is told.
         QCOMPARE(应答.次数, 2);
+        QVERIFY(编辑器窗口().empty());
+    }
+
+    void rowsOfAnotherToolShowWithANewNotesValues() {
+        目录->添加({{QStringLiteral("好"), 0x00112233, 0x00445566}});
+        执行(*目录, {QStringLiteral("INSERT INTO Tips(content,CreateTime,ChangeTime,BackColor,"
+                                    "FontColor,Visual) Values(NULL,NULL,NULL,NULL,'',NULL)"),
+                     QStringLiteral("INSERT INTO Tips(content,BackColor,FontColor,Visual) "
+                                    "Values('坏','blue',' ','odd')")});
+        Form_Main* 窗口 = 新主窗口(*目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        const auto 窗口们 = 便签窗口();
+        QCOMPARE(窗口们.size(), std::size_t{3});
+        QCOMPARE(窗口们[0]->背景颜色(), 0x00112233);
+        for (Form_Quillet* 便签 : {窗口们[1], 窗口们[2]}) {
+            QCOMPARE(std::pair(便签->背景颜色(), 便签->文字颜色()), std::pair(12648447, 0));
+        }
+        窗口->ListView_Quillet->选中(3);
+        窗口->编辑_修改_Click();
+        QCOMPARE(编辑器窗口().at(0)->ColorPicker_背景颜色()->颜色(), 12648447);
+    }
+
+    void idsThatAreNoNumbersReachNoStatement() {
+        执行(*目录,
+             {QStringLiteral("DROP TABLE Tips"),
+              QStringLiteral("CREATE TABLE Tips(ID, content, CreateTime, ChangeTime, Deleted, "
+                             "BackColor, FontColor, Visual, TopMost, Transparent)"),
+              QStringLiteral("INSERT INTO Tips(ID,BackColor,Visual) Values(1,255,1)"),
+              QStringLiteral("INSERT INTO Tips(ID,BackColor,Visual) Values('0 OR 1=1',255,1)")});
+        Form_Main* 窗口 = 新主窗口(*目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QCOMPARE(便签窗口().at(1)->背景颜色(), 12648447);  // shown, but looked up by no query
+        窗口->ListView_Quillet->选中(2);
+        for (auto 命令 : {&Form_Main::编辑_删除_Click, &Form_Main::编辑_修改_Click}) {
+            消息框应答 应答(QMessageBox::Ok);
+            (窗口->*命令)();
+            QVERIFY2(应答.文字.contains(QStringLiteral("0 OR 1=1")), qPrintable(应答.文字));
+        }
+        QCOMPARE(目录->便签数(), 2);
         QVERIFY(编辑器窗口().empty());
     }
 

@@ -50,25 +50,43 @@ QString Value::ToText() const {
 }
 
 std::int32_t Value::ToInt32() const {
+    if (const std::optional<std::int32_t> 数 = AsInt32()) {
+        return *数;
+    }
+    throw Error(SQLITE_MISMATCH,
+                QStringLiteral("Type mismatch: '%1' is not a number").arg(ToText()));
+}
+
+std::optional<std::int32_t> Value::AsInt32() const {
     bool 成功 = false;
     const qlonglong 数 = 值_.toLongLong(&成功);
     if (!成功) {
-        throw Error(SQLITE_MISMATCH,
-                    QStringLiteral("Type mismatch: '%1' is not a number").arg(ToText()));
+        return std::nullopt;
     }
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(数));
 }
 
 bool Value::ToBool() const {
+    return AsBool().value_or(false);
+}
+
+std::optional<bool> Value::AsBool() const {
     if (值_.isNull()) {
-        return false;
+        return std::nullopt;
     }
     bool 是数 = false;
     const double 数 = 值_.toDouble(&是数);
     if (是数) {
         return 数 != 0;
     }
-    return 值_.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    const QString 文字 = 值_.toString();
+    if (文字.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (文字.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    return std::nullopt;
 }
 
 Recordset::Recordset(std::vector<QString> 列名, std::vector<std::vector<Value>> 行)

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -51,6 +52,11 @@ class Value {
     std::int32_t ToInt32() const;
     // A stored 1 (or any non-zero number, or the text "True") is true.
     bool ToBool() const;
+
+    // The same conversions without an error: empty when the value cannot be read that way
+    // (missing, or text that is no number; for a Boolean also text other than "True" and "False").
+    std::optional<std::int32_t> AsInt32() const;
+    std::optional<bool> AsBool() const;
 
   private:
     QVariant 值_;
