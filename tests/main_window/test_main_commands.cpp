@@ -213,6 +213,7 @@ class MainCommandsTest : public QObject {
                      QStringLiteral("INSERT INTO Tips(content,BackColor,FontColor,Visual) "
                                     "Values('坏','blue',' ','odd')")});
         Form_Main* 窗口 = 新主窗口(*目录);
+        消息框应答 应答(QMessageBox::Ok);
         QCOMPARE(窗口->Form_Load(), 0);
         const auto 窗口们 = 便签窗口();
         QCOMPARE(窗口们.size(), std::size_t{3});
