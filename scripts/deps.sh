@@ -11,9 +11,11 @@ BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-
 # certificates for https update lists, and the sqlite3 tool for copying the note database by hand (the tests read it with it too).
 RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk ca-certificates sqlite3"
 # Tests only: an X server, a window manager, a tray and tools that act as a person would, the
-# Wayland compositor, the desktop-file and AppStream validators, and Python for the harness.
+# Wayland compositor, the desktop-file and AppStream validators, Python for the harness, and a
+# private session bus with the accessibility bus and its Python client for reading what a
+# screen reader reads.
 TESTS="xvfb xauth x11-utils x11-apps x11-xserver-utils openbox xdotool trayer dex python3
-    weston qt6-wayland desktop-file-utils appstream"
+    weston qt6-wayland desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi"
 
 $SUDO apt-get update -qq
 # shellcheck disable=SC2086 # the lists are split into package names on purpose

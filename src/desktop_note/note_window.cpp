@@ -2,12 +2,14 @@
 
 #include "desktop_note/zones.h"
 #include "platform/controls/colour.h"
+#include "platform/controls/menu_key.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
@@ -24,6 +26,10 @@ Form_Quillet::Form_Quillet(便签菜单宿主& 宿主)
       宿主_(宿主),
       Label_Quillet_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Quillet"));
+    // The caption is never seen; a screen reader says what the window is instead. The note's
+    // text is the label's own.
+    setAccessibleName(QStringLiteral("桌面便签"));
+    setAccessibleDescription(QStringLiteral("按菜单键或 Shift+F10 打开这条便签的菜单"));
     QFont 字体(QStringLiteral("Tahoma"));
     字体.setPointSizeF(8.25);
     字体.setStyleHint(QFont::SansSerif);
@@ -192,10 +198,18 @@ void Form_Quillet::忘记按下() {
     等待起拖_ = false;
 }
 
-void Form_Quillet::打开便签菜单() {
+void Form_Quillet::打开便签菜单(std::optional<QPoint> 键盘位置) {
     宿主_.设置当前便签编号(Tag.toInt());
     // The menu may close this window; nothing here touches it afterwards.
-    宿主_.弹出便签菜单(this);
+    宿主_.弹出便签菜单(this, 键盘位置);
+}
+
+void Form_Quillet::keyPressEvent(QKeyEvent* 事件) {
+    if (platform::controls::是菜单键(*事件)) {
+        打开便签菜单(Label_Quillet_->mapToGlobal(QPoint(0, 0)));
+        return;
+    }
+    QWidget::keyPressEvent(事件);
 }
 
 void Form_Quillet::mousePressEvent(QMouseEvent* 事件) {

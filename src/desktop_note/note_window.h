@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class QLabel;
 class QMouseEvent;
@@ -17,8 +18,10 @@ class 便签菜单宿主 {
     virtual ~便签菜单宿主() = default;
     // Stores the note's id in the main window's 当前便签编号 ...
     virtual void 设置当前便签编号(std::int32_t 编号) = 0;
-    // ... then opens the note menu 便签菜单 at the pointer, as a popup of the given window.
-    virtual void 弹出便签菜单(QWidget* 窗口) = 0;
+    // ... then opens the note menu 便签菜单 as a popup of the given window: at the pointer when
+    // the mouse asked for it (键盘位置 empty), else at 键盘位置 on the screen, as a menu opened
+    // from the keyboard.
+    virtual void 弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) = 0;
 };
 
 // Form_Quillet: one borderless desktop window showing one note. Heap-allocate it; it deletes
@@ -26,9 +29,10 @@ class 便签菜单宿主 {
 //
 // The window is moved by dragging its text or margin with the left button, resized from a
 // band 边框宽度 twips wide along its edges (any button), and a right-button release over it
-// opens the note menu for the note named by its Tag, on the band too when the pointer did not
-// move. The window system's own move and resize are used where it offers them; elsewhere the
-// window follows the pointer itself.
+// opens the note menu for the note named by its Tag, at the pointer (on the band too when the
+// pointer did not move); so do the Menu key and Shift+F10 once the user has made the window
+// active, over the note's text. The window system's own move and resize are used where it offers
+// them; elsewhere the window follows the pointer itself.
 class Form_Quillet : public QWidget, public platform::Form {
   public:
     explicit Form_Quillet(便签菜单宿主& 宿主);
@@ -52,6 +56,7 @@ class Form_Quillet : public QWidget, public platform::Form {
     void mousePressEvent(QMouseEvent* 事件) override;
     void mouseMoveEvent(QMouseEvent* 事件) override;
     void mouseReleaseEvent(QMouseEvent* 事件) override;
+    void keyPressEvent(QKeyEvent* 事件) override;
     bool eventFilter(QObject* 对象, QEvent* 事件) override;
 
   private:
@@ -72,7 +77,7 @@ class Form_Quillet : public QWidget, public platform::Form {
     // Ends the current press; true when it was spent on a move or resize.
     bool 结束按下(QMouseEvent* 事件);
     void 忘记按下();
-    void 打开便签菜单();
+    void 打开便签菜单(std::optional<QPoint> 键盘位置 = std::nullopt);
 
     便签菜单宿主& 宿主_;
     QLabel* Label_Quillet_;

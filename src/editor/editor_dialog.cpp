@@ -108,6 +108,8 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
     内容_ = new QPlainTextEdit(this);
     放置(内容_, 30, 450, 7785, 5595);
     内容_->setTabChangesFocus(true);  // Tab moves on through the controls; Enter makes a new line
+    内容_->setAccessibleName(QStringLiteral("便签内容"));
+    内容_->setAccessibleDescription(QStringLiteral("便签的文字。回车键换行，Tab 键转到保存按钮"));
     设置内容背景颜色(store::新便签背景颜色);
     设置内容字体颜色(按钮文字颜色);
 
@@ -124,6 +126,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
     Label1_ = new QLabel(QStringLiteral("便签透明度："), 高级选项组_);
     放置(Label1_, 3240, 270, 1080, 195);
     透明度_ = new QComboBox(高级选项组_);
+    透明度_->setAccessibleName(QStringLiteral("便签透明度"));
     放置(透明度_, 4350, 210, 1755, 315);
 
     QWidget* const 顺序[] = {内容_,     高级选项组_,     保存并关闭_, 桌面显示_,

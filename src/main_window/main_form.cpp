@@ -7,6 +7,7 @@
 #include "main_window/x11_hints.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
+#include "platform/controls/menu_key.h"
 #include "platform/controls/webpane.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/pixel_buffer.h"
@@ -152,12 +153,18 @@ void Form_Main::创建控件() {
     ListView_Quillet->鼠标按键 = [this](Qt::MouseButton 按键, QPoint 位置) {
         ListView_Quillet_MouseButton(按键, 位置);
     };
+    ListView_Quillet->菜单键 = [this](QPoint 位置) {
+        platform::controls::键盘弹出(*列表菜单, 位置);
+    };
 
     WebBrowser_广告->setGeometry(0, 0, 缇转像素(9465), 缇转像素(1005));
     TabControl_Main->setGeometry(缇转像素(30), 缇转像素(1050), 缇转像素(9435), 缇转像素(6075));
     ListView_Quillet->setGeometry(缇转像素(30), 缇转像素(330), 缇转像素(9345), 缇转像素(5685));
     setTabOrder(TabControl_Main, ListView_Quillet);
     setTabOrder(ListView_Quillet, WebBrowser_广告);
+    // The keyboard starts in the list, the control the window is for.
+    ListView_Quillet->setFocus();
+    设置无障碍说明();
 
     Timer_自动升级 = new QTimer(this);
     Timer_自动升级->setObjectName(QStringLiteral("Timer_自动升级"));
@@ -184,6 +191,18 @@ void Form_Main::创建控件() {
                                  break;
                          }
                      });
+}
+
+void Form_Main::设置无障碍说明() {
+    ListView_Quillet->setAccessibleName(QStringLiteral("便签列表"));
+    ListView_Quillet->setAccessibleDescription(
+        QStringLiteral("每行一条便签。空格键勾选或取消行首的复选框，决定便签是否显示在桌面上；"
+                       "菜单键或 Shift+F10 打开列表菜单"));
+    ListView_Quillet->设置勾选说明(QStringLiteral("已显示在桌面"), QStringLiteral("未显示在桌面"),
+                                   QStringLiteral("勾选时这条便签显示在桌面上"));
+    WebBrowser_广告->setAccessibleName(QStringLiteral("广告"));
+    WebBrowser_广告->setAccessibleDescription(
+        QStringLiteral("程序网站上的广告页，其中的链接在浏览器中打开"));
 }
 
 QAction* Form_Main::添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,
@@ -756,8 +775,12 @@ void Form_Main::设置当前便签编号(std::int32_t 编号) {
     当前便签编号 = 编号;
 }
 
-void Form_Main::弹出便签菜单(QWidget*) {
-    便签菜单->exec(QCursor::pos());
+void Form_Main::弹出便签菜单(QWidget*, std::optional<QPoint> 键盘位置) {
+    if (键盘位置) {
+        platform::controls::键盘弹出(*便签菜单, *键盘位置);
+    } else {
+        便签菜单->exec(QCursor::pos());
+    }
 }
 
 void Form_Main::刷新便签() {

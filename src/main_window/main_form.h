@@ -129,7 +129,7 @@ class Form_Main : public QMainWindow,
 
     // 便签菜单宿主
     void 设置当前便签编号(std::int32_t 编号) override;
-    void 弹出便签菜单(QWidget* 窗口) override;
+    void 弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) override;
 
     // 编辑器宿主 (编辑_刷新列表_Click above)
     void 刷新便签() override;
@@ -143,6 +143,7 @@ class Form_Main : public QMainWindow,
 
   private:
     void 创建控件();
+    void 设置无障碍说明();  // names and descriptions a screen reader gives the controls
     void 创建菜单();
     QAction* 添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,
                     void (Form_Main::*处理)() = nullptr, const QKeySequence& 快捷键 = {});

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -18,17 +19,18 @@ class FakeHost : public 便签菜单宿主 {
         QString what;
         int id = 0;
         QWidget* window = nullptr;
+        std::optional<QPoint> at;  // where a menu from the keyboard goes
     };
     std::vector<Call> calls;
     int currentId = 0;
 
     void 设置当前便签编号(std::int32_t 编号) override {
         currentId = 编号;
-        calls.push_back({QStringLiteral("id"), 编号, nullptr});
+        calls.push_back({QStringLiteral("id"), 编号, nullptr, std::nullopt});
     }
-    void 弹出便签菜单(QWidget* 窗口) override {
+    void 弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 位置) override {
         // The menu's commands read the current id: it must already be set.
-        calls.push_back({QStringLiteral("menu"), currentId, 窗口});
+        calls.push_back({QStringLiteral("menu"), currentId, 窗口, 位置});
     }
 };
 
@@ -276,6 +278,20 @@ class TestNoteWindow : public QObject {
         QCOMPARE(host.calls[1].what, QStringLiteral("menu"));
         QCOMPARE(host.calls[1].id, 17);
         QCOMPARE(host.calls[1].window, static_cast<QWidget*>(w));
+        QVERIFY(!host.calls[1].at);  // at the pointer
+    }
+
+    void menuKeyAndShiftF10OpenTheMenuOverTheNote() {
+        Form_Quillet* w = open(QStringLiteral("23"));
+        QTest::keyClick(w, Qt::Key_Menu);
+        QTest::keyClick(w, Qt::Key_F10, Qt::ShiftModifier);
+        QTest::keyClick(w, Qt::Key_F10);
+        QCOMPARE(host.calls.size(), size_t{4});
+        for (const auto& call : {host.calls[1], host.calls[3]}) {
+            QCOMPARE(call.what, QStringLiteral("menu"));
+            QCOMPARE(call.id, 23);
+            QVERIFY(call.at && w->frameGeometry().contains(*call.at));
+        }
     }
 
     void rightReleaseOverMarginOpensTheMenu() {

@@ -319,6 +319,21 @@ class Desktop:
                 self._stop("trayer")
         raise RuntimeError(error)
 
+    def start_session_bus(self):
+        """Starts a private D-Bus session bus for the session; returns its address. Services it
+        starts on demand (such as the accessibility bus) are its children, in its process group,
+        and end with it on close(). Only processes given the address (env) use it."""
+        socket = os.path.join(self.root, "session-bus")
+        address = "unix:path=" + socket
+        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                             "--address=" + address],
+                    env=self.env(DBUS_SESSION_BUS_ADDRESS=address))
+        wait_until(lambda: os.path.exists(socket) or self.procs["dbus"].poll() is not None,
+                   what="the session bus")
+        if self.procs["dbus"].poll() is not None:
+            raise RuntimeError("dbus-daemon did not start:\n" + self.log("dbus"))
+        return address
+
     # ---- the program -------------------------------------------------------------------
 
     def install(self, notes=()):
@@ -562,21 +577,31 @@ class Desktop:
     # ---- teardown ----------------------------------------------------------------------
 
     def _stop(self, name):
+        """Ends a process and everything else in its process group (what a bus started on
+        demand, say), with SIGKILL for what is still there after 3 s."""
         proc = self.procs.pop(name, None)
-        if proc is None or proc.poll() is not None:
+        if proc is None:
             return
-        try:
-            os.killpg(proc.pid, signal.SIGTERM)
-        except ProcessLookupError:
-            pass
-        try:
-            proc.wait(3)
-        except subprocess.TimeoutExpired:
+
+        def ended():
+            if proc.poll() is None:
+                return False
             try:
-                os.killpg(proc.pid, signal.SIGKILL)
+                os.killpg(proc.pid, 0)
+                return False
+            except ProcessLookupError:
+                return True
+
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            try:
+                os.killpg(proc.pid, sig)
             except ProcessLookupError:
                 pass
-            proc.wait(3)
+            try:
+                wait_until(ended, timeout=3, interval=0.02, what="the end of " + name)
+                return
+            except TimeoutError:
+                pass
 
     def close(self):
         """Ends every process of the session, the program first, the X server last."""

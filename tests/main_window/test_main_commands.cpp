@@ -356,8 +356,13 @@ class MainCommandsTest : public QObject {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         弹出记录 记录;
-        static_cast<便签菜单宿主&>(*窗口).弹出便签菜单(便签窗口()[0]);
+        static_cast<便签菜单宿主&>(*窗口).弹出便签菜单(便签窗口()[0], std::nullopt);
         QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->便签菜单));
+        // From the keyboard, in the note window the user made active.
+        记录.弹出 = nullptr;
+        QTest::keyClick(便签窗口()[1], Qt::Key_Menu);
+        QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->便签菜单));
+        QCOMPARE(窗口->当前便签编号, 编号[1]);
     }
 
     void damagedFileWhileRunningIsReportedAndKeepsTheList() {
@@ -420,6 +425,11 @@ class MainCommandsTest : public QObject {
             QCOMPARE(记录.弹出, nullptr);
             // Through the list control's own notification.
             窗口->ListView_Quillet->鼠标按键(Qt::RightButton, QPoint(10, 10));
+            QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->列表菜单));
+        }
+        {
+            弹出记录 记录;
+            QTest::keyClick(窗口->ListView_Quillet, Qt::Key_F10, Qt::ShiftModifier);
             QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->列表菜单));
         }
         {

@@ -353,6 +353,23 @@ class MainFormTest : public QObject {
         QVERIFY(!窗口->WebBrowser_广告->textCursor().hasSelection());
     }
 
+    void keyboardStartsInTheListAndTabsInDesignOrder() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        目录.添加({{QStringLiteral("一")}});
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(QTest::qWaitForWindowActive(窗口));
+        QCOMPARE(QApplication::focusWidget(), 窗口->ListView_Quillet);
+        // Tab order: the tab control 0, the list 1, the advertisement pane 2, and round again.
+        const QList<QWidget*> 顺序 = {窗口->WebBrowser_广告, 窗口->TabControl_Main->focusProxy(),
+                                      窗口->ListView_Quillet};
+        for (QWidget* 下一个 : 顺序) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), 下一个);
+        }
+    }
+
     void styleSheetCarriesTheSettings() {
         const 菜单样式设置& 设置 = 主菜单样式();
         const QString 表 = 生成菜单样式表(设置);

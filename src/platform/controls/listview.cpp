@@ -1,8 +1,10 @@
 #include "platform/controls/listview.h"
 
+#include "platform/controls/menu_key.h"
 #include "platform/forms/twips.h"
 
 #include <QAbstractTableModel>
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -81,6 +83,9 @@ class 列表模型 : public QAbstractTableModel {
     using QAbstractTableModel::QAbstractTableModel;
 
     std::vector<QString> 列标题;
+    // The check box's names (set, clear) and description for a screen reader.
+    QString 勾选名称[2];
+    QString 勾选描述;
     // The size of a header section with the given caption, measured by the view.
     std::function<QSize(const QString&)> 标题尺寸;
     std::vector<行数据> 行;
@@ -111,6 +116,13 @@ class 列表模型 : public QAbstractTableModel {
                     return static_cast<int>(行[static_cast<std::size_t>(索引.row())].勾选);
                 }
                 return {};
+            case Qt::AccessibleTextRole:
+                if (索引.column() == 0) {
+                    return 勾选名称[行[static_cast<std::size_t>(索引.row())].勾选 == Qt::Checked];
+                }
+                return {};
+            case Qt::AccessibleDescriptionRole:
+                return 索引.column() == 0 ? QVariant(勾选描述) : QVariant();
             default:
                 return {};
         }
@@ -308,11 +320,36 @@ void ListView::核对勾选(int 首, int 末) {
         const bool 现在 = 模型_->行[位置].勾选 == Qt::Checked;
         if (已见勾选_[位置] != 现在) {
             已见勾选_[位置] = 现在;
+            告知勾选变化(r);
             if (勾选已改变) {
                 勾选已改变(r + 1);
             }
         }
     }
+}
+
+void ListView::告知勾选变化(int r) {
+    // A screen reader speaks of the row the keyboard is on; the other rows change unannounced
+    // (a fill changes thousands).
+    if (!QAccessible::isActive() || currentIndex().row() != r) {
+        return;
+    }
+    QAccessibleInterface* 列表 = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* 表 = 列表 ? 列表->tableInterface() : nullptr;
+    if (QAccessibleInterface* 格 = 表 ? 表->cellAt(r, 0) : nullptr) {
+        QAccessible::State 变化;
+        变化.checked = true;
+        QAccessibleStateChangeEvent 状态事件(格, 变化);
+        QAccessible::updateAccessibility(&状态事件);
+        QAccessibleEvent 名称事件(格, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&名称事件);
+    }
+}
+
+void ListView::设置勾选说明(const QString& 勾选时, const QString& 未勾选时, const QString& 描述) {
+    模型_->勾选名称[0] = 未勾选时;
+    模型_->勾选名称[1] = 勾选时;
+    模型_->勾选描述 = 描述;
 }
 
 int ListView::模型行(int 行) const {
@@ -395,7 +432,28 @@ void ListView::选中(int 行) {
         索引, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+QPoint ListView::菜单位置() {
+    int 行 = 选中行();
+    if (行 == 0 && currentIndex().isValid()) {
+        行 = currentIndex().row() + 1;
+    }
+    QPoint 位置;
+    if (行 != 0) {
+        const QModelIndex 索引 = 模型_->index(行 - 1, 0);
+        scrollTo(索引);
+        const QRect 格 = visualRect(索引);
+        位置 = QPoint(std::max(0, 格.left()), 格.center().y());
+    }
+    return viewport()->mapToGlobal(位置);
+}
+
 void ListView::keyPressEvent(QKeyEvent* 事件) {
+    if (菜单键 && 是菜单键(*事件)) {
+        const QPoint 位置 = 菜单位置();
+        在事件中([&] { 菜单键(位置); });
+        事件->accept();
+        return;
+    }
     const bool 空格 = 事件->key() == Qt::Key_Space || 事件->key() == Qt::Key_Select;
     if (空格 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
         const int 行 = currentIndex().row() + 1;

@@ -43,6 +43,14 @@ class ListView : public QTreeView {
     // Raised when a mouse button is released over the list (the right button opens the list's
     // popup menu on release, after the view has handled the click).
     std::function<void(Qt::MouseButton 按键, QPoint 全局位置)> 鼠标按键;
+    // Raised when the Menu key or Shift+F10 is pressed in the list, with the point on the screen
+    // where its popup menu goes: over the selected row, else over the current one, else at the
+    // list's top-left corner.
+    std::function<void(QPoint 全局位置)> 菜单键;
+
+    // What a screen reader says of the check box in front of every row: its name while it is
+    // set and while it is clear (so the name alone tells the state), and its description.
+    void 设置勾选说明(const QString& 勾选时, const QString& 未勾选时, const QString& 描述);
 
   protected:
     void keyPressEvent(QKeyEvent* 事件) override;
@@ -53,6 +61,8 @@ class ListView : public QTreeView {
     void 同步已见勾选();
     void 核对勾选(int 首, int 末);  // raises 勾选已改变 for each row whose mark changed (0-based)
     int 模型行(int 行) const;       // 0-based row of a 1-based one; throws when out of range
+    QPoint 菜单位置();
+    void 告知勾选变化(int r);  // tells a screen reader of a changed check box (row 0-based)
 
     列表模型* 模型_;
     // The mark of each row as last seen by the view; a change is raised only against it.

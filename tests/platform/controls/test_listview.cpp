@@ -310,6 +310,38 @@ class TestListView : public QObject {
         QCOMPARE(按键[1].first, Qt::LeftButton);
     }
 
+    void menuKeyAsksForTheMenuOverTheSelectedRow() {
+        ListView 列表;
+        填充(列表);
+        列表.resize(600, 300);
+        列表.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        std::vector<QPoint> 请求;
+        列表.菜单键 = [&](QPoint 位置) { 请求.push_back(位置); };
+        auto 行区域 = [&](int 行) {
+            QRect 区域 = 列表.visualRect(列表.model()->index(行 - 1, 0));
+            区域.setRight(列表.viewport()->width());
+            return QRect(列表.viewport()->mapToGlobal(区域.topLeft()), 区域.size());
+        };
+
+        列表.选中(2);
+        QTest::keyClick(&列表, Qt::Key_Menu);
+        QTest::keyClick(&列表, Qt::Key_F10, Qt::ShiftModifier);
+        QTest::keyClick(&列表, Qt::Key_F10);
+        QTest::keyClick(&列表, Qt::Key_Menu, Qt::ControlModifier);
+        QCOMPARE(请求.size(), std::size_t{2});
+        QVERIFY(行区域(2).contains(请求[0]));
+        QCOMPARE(请求[1], 请求[0]);
+        QVERIFY(!列表.勾选(2));
+
+        // Without a selection the menu goes over the row the keyboard is on.
+        列表.setCurrentIndex(列表.model()->index(2, 2));
+        列表.selectionModel()->clearSelection();
+        QTest::keyClick(&列表, Qt::Key_Menu);
+        QCOMPARE(请求.size(), std::size_t{3});
+        QVERIFY(行区域(3).contains(请求[2]));
+    }
+
     void tenThousandRowsFill() {
         ListView 列表;
         列表.添加列(QStringLiteral("显示"), 540);

@@ -1,0 +1,74 @@
+"""Reads what a screen reader sees of a program over AT-SPI; test_accessibility.py runs it.
+
+It needs pyatspi (Debian's python3-pyatspi, installed for the system's Python) and the
+session bus in DBUS_SESSION_BUS_ADDRESS.
+
+  atspi_reader.py tree PID   prints the accessibility tree of the program with that process id
+                             as one JSON object, or null while the program is not on the bus
+  atspi_reader.py events     prints one JSON line for every object of any program that gains
+                             the keyboard focus or whose check mark changes, until it is ended;
+                             the first line is {"ready": true}
+
+A node is {"role", "name", "description", "states", "children"}; an event line is the node of
+the object (without children) with "event", "value" and "siblings" (the names of its parent's
+children: for a menu item, the items of its menu).
+"""
+
+import json
+import sys
+
+import pyatspi
+
+MAX_DEPTH = 12
+
+
+def describe(acc):
+    return {
+        "role": acc.getRoleName(),
+        "name": acc.name or "",
+        "description": acc.description or "",
+        "states": sorted(pyatspi.stateToString(s) for s in acc.getState().getStates()),
+    }
+
+
+def tree(acc, depth=0):
+    node = describe(acc)
+    node["children"] = [tree(child, depth + 1) for child in acc
+                        if child is not None] if depth < MAX_DEPTH else []
+    return node
+
+
+def print_tree(pid):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            app.clearCache()
+            print(json.dumps(tree(app), ensure_ascii=False))
+            return
+    print("null")
+
+
+def on_event(event):
+    if event.type.endswith(":focused") and not event.detail1:
+        return  # a loss of focus says nothing new
+    node = describe(event.source)
+    node["event"] = event.type
+    node["value"] = event.detail1
+    parent = event.source.parent
+    node["siblings"] = [c.name for c in parent if c is not None] if parent is not None else []
+    print(json.dumps(node, ensure_ascii=False), flush=True)
+
+
+def watch():
+    pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused",
+                                           "object:state-changed:checked")
+    print(json.dumps({"ready": True}), flush=True)
+    pyatspi.Registry.start()
+
+
+if __name__ == "__main__":
+    if sys.argv[1:2] == ["tree"] and len(sys.argv) == 3:
+        print_tree(int(sys.argv[2]))
+    elif sys.argv[1:] == ["events"]:
+        watch()
+    else:
+        sys.exit(__doc__)
