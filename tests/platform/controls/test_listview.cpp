@@ -25,6 +25,13 @@ void 填充(ListView& 列表, int 行数 = 3) {
     }
 }
 
+// Shows the list at a size that holds its rows.
+bool 显示(ListView& 列表) {
+    列表.resize(600, 300);
+    列表.show();
+    return QTest::qWaitForWindowExposed(&列表);
+}
+
 // The centre of row 行's check box, in viewport coordinates.
 QPoint 勾选框中心(ListView& 列表, int 行) {
     const QModelIndex 索引 = 列表.model()->index(行 - 1, 0);
@@ -52,9 +59,7 @@ class TestListView : public QObject {
         QCOMPARE(列表.header()->sectionSize(0), 36);   // 540 twips
         QCOMPARE(列表.header()->sectionSize(1), 0);    // 1 twip: practically invisible
         QCOMPARE(列表.header()->sectionSize(2), 267);  // 4000 twips, rounded
-        列表.resize(600, 300);
-        列表.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        QVERIFY(显示(列表));
         // Neither the header's minimum size nor stretching widens the columns.
         QCOMPARE(列表.header()->sectionSize(1), 0);
         QCOMPARE(列表.header()->sectionSize(2), 267);
@@ -214,9 +219,7 @@ class TestListView : public QObject {
     void userClickAndSpaceToggleTheMark() {
         ListView 列表;
         填充(列表);
-        列表.resize(600, 300);
-        列表.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        QVERIFY(显示(列表));
         std::vector<int> 变化;
         列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
 
@@ -260,9 +263,7 @@ class TestListView : public QObject {
     void aDoubleClickOnTheBoxTogglesOnce() {
         ListView 列表;
         填充(列表);
-        列表.resize(600, 300);
-        列表.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        QVERIFY(显示(列表));
         std::vector<int> 变化;
         列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
 
@@ -291,9 +292,7 @@ class TestListView : public QObject {
     void mouseButtonIsRaisedOnRelease() {
         ListView 列表;
         填充(列表);
-        列表.resize(600, 300);
-        列表.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        QVERIFY(显示(列表));
         std::vector<std::pair<Qt::MouseButton, QPoint>> 按键;
         列表.鼠标按键 = [&](Qt::MouseButton 键, QPoint 位置) { 按键.emplace_back(键, 位置); };
 
@@ -313,9 +312,7 @@ class TestListView : public QObject {
     void menuKeyAsksForTheMenuOverTheSelectedRow() {
         ListView 列表;
         填充(列表);
-        列表.resize(600, 300);
-        列表.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&列表));
+        QVERIFY(显示(列表));
         std::vector<QPoint> 请求;
         列表.菜单键 = [&](QPoint 位置) { 请求.push_back(位置); };
         auto 行区域 = [&](int 行) {
