@@ -8,14 +8,17 @@ export DEBIAN_FRONTEND=noninteractive
 # Building: compiler, build tools, and the Qt and SQLite headers and libraries.
 BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev"
 # Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font,
-# certificates for https update lists, and the sqlite3 tool for copying the note database by hand (the tests read it with it too).
+# certificates for https update lists, and the sqlite3 tool for copying the note database by
+# hand (the tests read it with it too).
 RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk ca-certificates sqlite3"
 # Tests only: an X server, a window manager, a tray and tools that act as a person would, the
-# Wayland compositor, the desktop-file and AppStream validators, Python for the harness, and a
-# private session bus with the accessibility bus and its Python client for reading what a
-# screen reader reads.
-TESTS="xvfb xauth x11-utils x11-apps x11-xserver-utils openbox xdotool trayer dex python3
-    weston qt6-wayland desktop-file-utils appstream dbus-daemon at-spi2-core python3-pyatspi"
+# Wayland compositor, the desktop-file and AppStream validators, Python with Pillow for the
+# harness and its screenshots, gio and dex for the log-on start entries, chattr for read-only
+# database files, and a private session bus with the accessibility bus and its Python client for
+# reading what a screen reader reads.
+TESTS="xvfb xauth x11-utils x11-xserver-utils openbox xdotool trayer dex python3 python3-pil
+    weston qt6-wayland desktop-file-utils appstream libglib2.0-bin e2fsprogs
+    dbus-daemon at-spi2-core python3-pyatspi"
 
 $SUDO apt-get update -qq
 # shellcheck disable=SC2086 # the lists are split into package names on purpose

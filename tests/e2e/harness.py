@@ -1,9 +1,8 @@
 """End-to-end harness: runs the built program on a private X server and acts as a user would.
 
-Standard library only. What it needs on the machine: Xvfb, openbox, xdotool, xprop and
-xwininfo (x11-utils), sqlite3, optionally trayer (a tray host), xmodmap (x11-xserver-utils)
-for typing characters that are not on the keyboard, and for screenshots either
-ImageMagick's `import` or `xwd` (x11-apps).
+What it needs on the machine (all installed by scripts/deps.sh): Xvfb, openbox, xdotool,
+xprop and xwininfo (x11-utils), sqlite3, trayer (a tray host), xmodmap (x11-xserver-utils)
+for typing characters that are not on the keyboard, and Pillow (python3-pil) for screenshots.
 
 A `Desktop` is one private X session: Xvfb on a free display, openbox, optionally trayer, a
 temporary HOME with XDG folders, and a folder holding a copy of the program with its own
@@ -102,83 +101,30 @@ class Geometry:
 
 
 class Image:
-    """An RGB screenshot: pixel(x, y) gives (r, g, b)."""
+    """An RGB screenshot: pixel(x, y) gives (r, g, b). Wraps a Pillow image."""
 
-    def __init__(self, width, height, rgb):
-        self.width, self.height, self.rgb = width, height, rgb
+    def __init__(self, picture):
+        self.picture = picture.convert("RGB")
+        self.width, self.height = self.picture.size
 
     def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.rgb[i:i + 3])
+        return self.picture.getpixel((x, y))
 
     def colours(self, geometry):
         """The set of colours inside a rectangle (clipped to the screen)."""
-        found = set()
-        for y in range(max(0, geometry.y), min(self.height, geometry.y + geometry.height)):
-            row = y * self.width * 3
-            for x in range(max(0, geometry.x), min(self.width, geometry.x + geometry.width)):
-                i = row + x * 3
-                found.add(bytes(self.rgb[i:i + 3]))
-        return {tuple(c) for c in found}
+        box = (max(0, geometry.x), max(0, geometry.y),
+               min(self.width, geometry.x + geometry.width),
+               min(self.height, geometry.y + geometry.height))
+        if box[0] >= box[2] or box[1] >= box[3]:
+            return set()
+        return {colour for _, colour in self.picture.crop(box).getcolors(box[2] * box[3])}
 
     @staticmethod
-    def from_ppm(data):
-        # P6 header: magic, width, height, maxval, each separated by whitespace (no comments
-        # from ImageMagick).
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            m = re.compile(rb"\s*(\S+)").match(data, pos)
-            fields.append(m.group(1))
-            pos = m.end()
-        if fields[0] != b"P6":
-            raise ValueError("not a binary PPM")
-        width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
-        pos += 1  # the single whitespace after maxval
-        if maxval < 256:
-            rgb = data[pos:pos + width * height * 3]
-        else:  # 16-bit samples, big-endian
-            raw = data[pos:pos + width * height * 6]
-            rgb = bytes(raw[i] for i in range(0, len(raw), 2))
-        return Image(width, height, rgb)
-
-    @staticmethod
-    def from_xwd(data):
-        header = [int.from_bytes(data[i:i + 4], "big") for i in range(0, 100, 4)]
-        (header_size, _version, _format, _depth, width, height, _xoffset, byte_order,
-         _unit, _bit_order, _pad, bits_per_pixel, bytes_per_line, _visual, red_mask,
-         green_mask, blue_mask, _bits_rgb, _entries, ncolours) = header[:20]
-        if bits_per_pixel not in (24, 32):
-            raise ValueError("only 24- and 32-bit XWD images are read, not %d-bit"
-                             % bits_per_pixel)
-        step = bits_per_pixel // 8
-        offset = header_size + ncolours * 12
-        order = "little" if byte_order == 0 else "big"
-
-        def shift(mask):
-            return (mask & -mask).bit_length() - 1
-
-        rs, gs, bs = shift(red_mask), shift(green_mask), shift(blue_mask)
-        rgb = bytearray(width * height * 3)
-        if order == "little" and (red_mask, green_mask, blue_mask) == (0xFF0000, 0xFF00, 0xFF):
-            # The usual layout: blue, green, red (and a pad byte) in each pixel.
-            for y in range(height):
-                line = data[offset + y * bytes_per_line:offset + y * bytes_per_line
-                            + width * step]
-                row = y * width * 3
-                rgb[row:row + width * 3:3] = line[2::step]
-                rgb[row + 1:row + width * 3:3] = line[1::step]
-                rgb[row + 2:row + width * 3:3] = line[0::step]
-            return Image(width, height, bytes(rgb))
-        for y in range(height):
-            line = offset + y * bytes_per_line
-            for x in range(width):
-                v = int.from_bytes(data[line + x * step:line + x * step + step], order)
-                i = (y * width + x) * 3
-                rgb[i] = (v & red_mask) >> rs
-                rgb[i + 1] = (v & green_mask) >> gs
-                rgb[i + 2] = (v & blue_mask) >> bs
-        return Image(width, height, bytes(rgb))
+    def open(path):
+        """An image file (PNG and the other formats Pillow reads)."""
+        from PIL import Image as Picture  # only the screenshot checks need Pillow
+        with Picture.open(path) as picture:
+            return Image(picture)
 
 
 class Desktop:
@@ -554,24 +500,12 @@ class Desktop:
 
     # ---- screen ------------------------------------------------------------------------
 
-    @staticmethod
-    def can_screenshot():
-        return shutil.which("import") is not None or shutil.which("xwd") is not None
-
     def screenshot(self, path=None):
-        """Grabs the whole screen; saves it to path when given; returns an Image."""
-        if shutil.which("import"):
-            data = self._run(["import", "-window", "root", "-depth", "8", "ppm:-"],
-                             binary=True).stdout
-            image = Image.from_ppm(data)
-        elif shutil.which("xwd"):
-            data = self._run(["xwd", "-root", "-silent"], binary=True).stdout
-            image = Image.from_xwd(data)
-        else:
-            raise unittest.SkipTest("neither ImageMagick's import nor xwd is installed")
+        """Grabs the whole screen; saves it to path (PNG) when given; returns an Image."""
+        from PIL import ImageGrab  # only the screenshot checks need Pillow
+        image = Image(ImageGrab.grab(xdisplay=self.display))
         if path:
-            with open(path, "wb") as f:
-                f.write(b"P6\n%d %d\n255\n" % (image.width, image.height) + image.rgb)
+            image.picture.save(path, "PNG")
         return image
 
     # ---- teardown ----------------------------------------------------------------------

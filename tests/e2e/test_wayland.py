@@ -11,11 +11,9 @@ import os
 import re
 import shutil
 import signal
-import struct
 import subprocess
 import time
 import unittest
-import zlib
 
 import harness
 
@@ -32,54 +30,6 @@ SHOWN = [n for n in NOTES if n.get("visual", 1)]
 
 def rgb(colour):
     return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
-
-
-def read_png(data):
-    """A non-interlaced 8-bit RGB or RGBA PNG as a harness.Image."""
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("not a PNG file")
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        pos += 12 + length
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        elif kind == b"IEND":
-            break
-    width, height, depth, colour_type, _, _, interlace = header
-    if depth != 8 or colour_type not in (2, 6) or interlace:
-        raise ValueError("only 8-bit RGB(A) PNG files without interlacing are read")
-    step = 3 if colour_type == 2 else 4
-    stride = width * step
-    raw = zlib.decompress(idat)
-    rows, prev = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - step] if i >= step else 0
-            b = prev[i]
-            c = prev[i - step] if i >= step else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + b) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                predictor = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-                line[i] = (line[i] + predictor) & 0xFF
-        rows.append(bytes(line))
-        prev = line
-    pixels = b"".join(rows)
-    if step == 4:
-        pixels = bytes(b for i, b in enumerate(pixels) if i % 4 != 3)
-    return harness.Image(width, height, pixels)
 
 
 class View:
@@ -206,8 +156,7 @@ class WaylandSession(harness.Desktop):
         files = [f for f in os.listdir(folder) if f.endswith(".png")]
         if len(files) != 1:
             raise RuntimeError("weston-screenshooter wrote %r" % files)
-        with open(os.path.join(folder, files[0]), "rb") as f:
-            return read_png(f.read())
+        return harness.Image.open(os.path.join(folder, files[0]))
 
 
 class NestedWaylandSession(WaylandSession):
