@@ -16,16 +16,20 @@
 
 #include <memory>
 #include <optional>
+#include <source_location>
 #include <vector>
 
 namespace {
 
-// Runs one step of a procedure that goes on whatever fails: every error of the step is dropped.
+// Runs one step of a procedure that goes on whatever fails: an error of the step is logged with
+// the procedure and the line of the step, and the procedure goes on.
 template <typename 步骤>
-void 忽略错误(步骤&& 做) {
+void 忽略错误(步骤&& 做, const std::source_location 位置 = std::source_location::current()) {
     try {
         做();
     } catch (...) {
+        qCWarning(lcMain, "%s, line %u: step failed and was skipped: %s", 位置.function_name(),
+                  static_cast<unsigned>(位置.line()), qUtf8Printable(platform::log::异常说明()));
     }
 }
 
@@ -64,11 +68,16 @@ dao::Recordset Class_主窗体::获取数据() {
 
 void Class_主窗体::刷新数据(platform::controls::ListView& 列表, dao::Recordset& 记录集) {
     数据已加载_ = false;
-    // Moving to the last row makes the count exact; an empty set cannot move and counts 0.
-    忽略错误([&] { 记录集.MoveLast(); });
+    // Moving to the last row makes the count exact; an empty set has no row to move to.
+    const bool 有行 = !(记录集.Bof() && 记录集.Eof());
+    if (有行) {
+        忽略错误([&] { 记录集.MoveLast(); });
+    }
     long 末索引 = -1;
     忽略错误([&] { 末索引 = 记录集.RecordCount() - 1; });
-    忽略错误([&] { 记录集.MoveFirst(); });
+    if (有行) {
+        忽略错误([&] { 记录集.MoveFirst(); });
+    }
     for (long i = 0; i <= 末索引; ++i) {
         int 行 = 0;
         忽略错误([&] { 行 = 列表.添加行(QString()); });
@@ -132,6 +141,8 @@ void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行
     try {
         编号 = 列表.子项(行, 1);
     } catch (...) {
+        qCWarning(lcMain, "the id of unchecked row %d could not be read, no window closed: %s", 行,
+                  qUtf8Printable(platform::log::异常说明()));
         return;
     }
     关闭便签窗口(编号);
@@ -178,6 +189,8 @@ void Class_主窗体::刷新便签() {
         try {
             编号 = 列表.子项(行, 1);
         } catch (...) {
+            qCWarning(lcMain, "the id of row %d could not be read, its windows not refreshed: %s",
+                      行, qUtf8Printable(platform::log::异常说明()));
             continue;
         }
         const auto 找到 = 按编号.constFind(编号);

@@ -12,6 +12,7 @@
 #include "platform/dao/dao.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
+#include "platform/log/log.h"
 #include "platform/shell/shell.h"
 #include "services/about_dialog.h"
 #include "services/message_box.h"
@@ -88,6 +89,7 @@ void 保护执行(动作类型&& 动作) {
     } catch (const std::exception& 错误) {
         显示错误(QStringLiteral("命令没有完成：%1").arg(QString::fromLocal8Bit(错误.what())));
     } catch (...) {
+        qCWarning(lcMain, "a command failed with an exception of unknown type, nothing shown");
     }
 }
 
@@ -488,6 +490,8 @@ void Form_Main::closeEvent(QCloseEvent* 事件) {
     try {
         自定义变量::全局数据库().关闭数据库();
     } catch (...) {
+        qCWarning(lcMain, "closing the note database failed: %s",
+                  qUtf8Printable(platform::log::异常说明()));
     }
 }
 
@@ -515,12 +519,16 @@ void Form_Main::结束程序() {
         try {
             条目.窗体->卸载();
         } catch (...) {
+            qCWarning(lcMain, "exit: closing a window failed, going on: %s",
+                      qUtf8Printable(platform::log::异常说明()));
         }
     }
     退出标志_ = true;
     try {
         close();
     } catch (...) {
+        qCWarning(lcMain, "exit: closing the main window failed, ending anyway: %s",
+                  qUtf8Printable(platform::log::异常说明()));
     }
     // Qt 6 lets a refused close cancel quit(); the loop is ended explicitly.
     QCoreApplication::exit(0);
@@ -752,6 +760,8 @@ void Form_Main::TrayIcon_Activate() {
         raise();
         activateWindow();
     } catch (...) {
+        qCWarning(lcMain, "showing the main window from the tray failed: %s",
+                  qUtf8Printable(platform::log::异常说明()));
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "update/update_list.h"
 
+#include "platform/log/log.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -12,6 +14,33 @@
 #include <QWidget>
 
 namespace 升级 {
+
+namespace {
+
+// Why a check ended without a question, for the log; null when it ended as it should.
+const char* 失败说明(结果 原因) {
+    switch (原因) {
+        case 结果::用户同意:
+        case 结果::用户拒绝:
+        case 结果::已是最新:
+            return nullptr;
+        case 结果::地址无效:
+            return "the address is not an http or https address";
+        case 结果::网络错误:
+            return "the list could not be fetched";
+        case 结果::重定向被拒:
+            return "a redirect to another scheme or down to http was refused";
+        case 结果::超时:
+            return "the list did not arrive in time";
+        case 结果::列表过大:
+            return "the list is too large";
+        case 结果::列表无效:
+            return "the list does not follow the format";
+    }
+    return "unknown reason";
+}
+
+}  // namespace
 
 升级检查::升级检查(检查设置 设置) : QObject(QCoreApplication::instance()), 设置_(std::move(设置)) {
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
@@ -30,6 +59,7 @@ void 升级检查::开始(const QUrl& 列表地址, QWidget* 父窗口, 完成�
     已开始_ = true;
     回调_ = std::move(回调);
     父窗口_ = 父窗口;
+    地址_ = 列表地址;
     if (!是网页地址(列表地址)) {
         // Reported from the event loop, never from inside the caller.
         QTimer::singleShot(0, this, [this] { 结束(结果::地址无效); });
@@ -139,10 +169,13 @@ void 升级检查::传输结束() {
         return;
     }
     if (应答->error() != QNetworkReply::NoError) {
+        细节_ = 应答->errorString();
         结束(结果::网络错误);
         return;
     }
-    if (应答->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
+    if (const int 状态 = 应答->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        状态 != 200) {
+        细节_ = QStringLiteral("HTTP status %1").arg(状态);
         结束(结果::网络错误);
         return;
     }
@@ -196,6 +229,11 @@ void 升级检查::结束(结果 原因) {
         return;
     }
     已结束_ = true;
+    if (const char* 为何 = 失败说明(原因)) {
+        qCWarning(lcUpdate, "the update check of %s ended without a question: %s%s%s",
+                  qUtf8Printable(地址_.toDisplayString()), 为何, 细节_.isEmpty() ? "" : ": ",
+                  qUtf8Printable(细节_));
+    }
     if (回调_) {
         回调_(原因);
     }

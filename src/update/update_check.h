@@ -73,6 +73,8 @@ class 升级检查 final : public QObject {
     QPointer<QMessageBox> 提问框_;
     完成回调 回调_;
     QByteArray 内容_;
+    QUrl 地址_;
+    QString 细节_;  // why the transfer failed, as the network stack tells it
     int 重定向次数_ = 0;
     bool 已开始_ = false;
     bool 已结束_ = false;

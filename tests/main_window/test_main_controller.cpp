@@ -300,6 +300,35 @@ class TestMainController : public QObject {
         QVERIFY(!控制器->数据已加载());
     }
 
+    // The steps that fail and are skipped leave their reason in the log; an empty list is no
+    // failure and logs nothing.
+    void skippedStepsAreLoggedWithTheirReason() {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("skipped")));
+        控制器->初始化界面(*列表);
+        QCOMPARE(列表->行数(), 0);
+
+        const QString 一 = 新建便签(QStringLiteral("一"), 1, 2);
+        dao::Recordset 部分 =
+            数据库().数据库_查找_语句(QStringLiteral("Select ID, content from Tips"));
+        for (const char* 列 : {"Visual", "CreateTime", "ChangeTime"}) {
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QStringLiteral("刷新数据.*skipped.*not found.*") +
+                                                 QLatin1String(列)));
+        }
+        控制器->刷新数据(*列表, 部分);
+        QCOMPARE(列表->子项(1, 1), 一);
+
+        列表->设置勾选(1, true);
+        QCOMPARE(便签窗口(一).size(), 1u);
+        数据库().关闭数据库();
+        // The query fails, and with it the two colour steps that need its result.
+        for (int i = 0; i < 3; ++i) {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("刷新便签.*skipped: .")));
+        }
+        控制器->刷新便签();
+    }
+
     void refreshUpdatesOpenWindowsInPlace() {
         const QString 一 = 新建便签(QStringLiteral("一"), 1, 2);
         const QString 二 = 新建便签(QStringLiteral("二"), 3, 4);

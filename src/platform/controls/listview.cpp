@@ -2,6 +2,7 @@
 
 #include "platform/controls/menu_key.h"
 #include "platform/forms/twips.h"
+#include "platform/log/log.h"
 
 #include <QAbstractTableModel>
 #include <QAccessible>
@@ -31,12 +32,14 @@ Qt::CheckState 勾选状态(bool 勾选) {
 }
 
 // Runs a handler raised by the user's input. Qt's event dispatch cannot carry an exception, so
-// an error the handler lets out ends here (the program's handlers catch their own).
+// an error the handler lets out ends here, in the log (the program's handlers catch their own).
 template <typename 处理>
-void 在事件中(处理&& 做) {
+void 在事件中(const char* 事件, 处理&& 做) {
     try {
         做();
     } catch (...) {
+        qCWarning(lcControls, "the note list's handler of %s failed: %s", 事件,
+                  qUtf8Printable(log::异常说明()));
     }
 }
 
@@ -306,7 +309,7 @@ void ListView::数据已改变(const QModelIndex& 左上, const QModelIndex& 右
     }
     // Marks changed by code are checked where they are set, and an error of the handler passes
     // to that code; what arrives here comes from the view (a click) or from a model notice.
-    在事件中([&] { 核对勾选(左上.row(), 右下.row()); });
+    在事件中("a change of check marks", [&] { 核对勾选(左上.row(), 右下.row()); });
 }
 
 void ListView::核对勾选(int 首, int 末) {
@@ -457,7 +460,7 @@ void ListView::keyPressEvent(QKeyEvent* 事件) {
     const bool 空格 = 事件->key() == Qt::Key_Space || 事件->key() == Qt::Key_Select;
     if (空格 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
         const int 行 = currentIndex().row() + 1;
-        在事件中([&] { 设置勾选(行, !勾选(行)); });
+        在事件中("the space key", [&] { 设置勾选(行, !勾选(行)); });
         事件->accept();
         return;
     }
@@ -469,7 +472,7 @@ void ListView::mouseReleaseEvent(QMouseEvent* 事件) {
     const QPoint 全局位置 = 事件->globalPosition().toPoint();
     QTreeView::mouseReleaseEvent(事件);
     if (鼠标按键) {
-        在事件中([&] { 鼠标按键(按键, 全局位置); });
+        在事件中("a mouse button", [&] { 鼠标按键(按键, 全局位置); });
     }
 }
 

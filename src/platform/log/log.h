@@ -4,6 +4,7 @@
 // logged here with qCWarning, saying what failed and why; QT_LOGGING_RULES selects them
 // ("quillet.*.debug=true").
 #include <QLoggingCategory>
+#include <QString>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDao)       // quillet.dao: the database engine
 Q_DECLARE_LOGGING_CATEGORY(lcRegistry)  // quillet.registry: registry store, log-on start entries
@@ -16,3 +17,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcEditor)    // quillet.editor: the note editor
 Q_DECLARE_LOGGING_CATEGORY(lcMain)      // quillet.main: main window, list, tray, commands
 Q_DECLARE_LOGGING_CATEGORY(lcUpdate)    // quillet.update: the update library
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)   // quillet.startup: Qt's catalogue, one program per database
+
+namespace platform::log {
+
+// What the exception being handled says, for a log line: the text of a standard exception (the
+// database engine's errors are ones), or that its type is unknown. Call it only in a catch block.
+QString 异常说明();
+
+}  // namespace platform::log

@@ -1,5 +1,7 @@
 #include "platform/shell/shell.h"
 
+#include "platform/log/log.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -17,7 +19,10 @@ void 打开(const QString& 地址) {
         打开处理()(地址);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromUserInput(地址));
+    if (!QDesktopServices::openUrl(QUrl::fromUserInput(地址))) {
+        qCWarning(lcShell, "no program opened %s (no handler for it, or it failed to start)",
+                  qUtf8Printable(地址));
+    }
 }
 
 void 设置打开处理(std::function<void(const QString&)> 处理) {
