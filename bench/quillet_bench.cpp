@@ -5,6 +5,10 @@
 //   quillet-bench save    FOLDER RUNS   "保存并关闭" on an edited note whose window is open
 //   quillet-bench refresh FOLDER RUNS   刷新便签 alone, after a reload
 //   quillet-bench load    FOLDER RUNS   the main window's load with its note windows
+//   quillet-bench soak    FOLDER RUNS   RUNS edit-and-save cycles, then RUNS / 10 hide-all /
+//                                       show-all cycles, with the resident memory before,
+//                                       between and after, and the time per cycle at the
+//                                       start and at the end
 //
 // FOLDER holds a Quillet.mdb filled with notes (bench/run.py fills it). Runs on any Qt platform;
 // the runner uses "offscreen". Every figure is printed as "RESULT <name> <value>" (milliseconds
@@ -22,6 +26,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,6 +39,10 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 // Under valgrind --tool=callgrind --collect-atstart=no, only the timed calls are counted.
 #if __has_include(<valgrind/callgrind.h>)
@@ -125,6 +134,19 @@ Form_添加便签* 打开的编辑器() {
         }
     }
     return nullptr;
+}
+
+// Opens the editor on a row as the Edit command does and puts a new text in it.
+Form_添加便签* 打开编辑(Form_Main& 主窗口, int 行, const QString& 新文字) {
+    主窗口.ListView_Quillet->选中(行);
+    主窗口.编辑_修改_Click();
+    Form_添加便签* 编辑器 = 打开的编辑器();
+    if (!编辑器) {
+        失败(QStringLiteral("the editor did not open"));
+    }
+    编辑器->FlatEdit_内容()->setPlainText(新文字);
+    处理事件();
+    return 编辑器;
 }
 
 struct 便签值 {
@@ -248,16 +270,9 @@ int 测保存(const QString& 目录, int 次数) {
     const QString 编号 = 列表.子项(目标行, 1);
     std::vector<double> 调用, 含绘制;
     for (int i = -1; i < 次数; ++i) {
-        列表.选中(目标行);
-        主窗口->编辑_修改_Click();
-        Form_添加便签* 编辑器 = 打开的编辑器();
-        if (!编辑器) {
-            失败(QStringLiteral("the editor did not open"));
-        }
         const QString 新文字 =
             QStringLiteral("第 %1 次修改：明天上午十点开会，带上季度报告。").arg(i + 2);
-        编辑器->FlatEdit_内容()->setPlainText(新文字);
-        处理事件();
+        Form_添加便签* 编辑器 = 打开编辑(*主窗口, 目标行, 新文字);
 
         测一步(
             i, 调用, 含绘制, [&] { 编辑器->PushButton_保存并关闭()->click(); }, 处理事件);
@@ -353,17 +368,120 @@ int 测启动(const QString& 目录, int 次数) {
     return 0;
 }
 
+// The process's resident memory (VmRSS) in KiB, from /proc (Linux).
+long 常驻内存KiB() {
+    QFile 状态(QStringLiteral("/proc/self/status"));
+    if (!状态.open(QIODevice::ReadOnly)) {
+        失败(QStringLiteral("/proc/self/status cannot be read"));
+    }
+    for (const QByteArray& 行 : 状态.readAll().split('\n')) {
+        if (行.startsWith("VmRSS:")) {
+            return 行.mid(6).trimmed().split(' ').front().toLong();
+        }
+    }
+    失败(QStringLiteral("no VmRSS in /proc/self/status"));
+}
+
+// The first and the last 段 values of a series of cycles, each as a median.
+void 报告首尾(const char* 名称, const std::vector<double>& 值, std::size_t 段, const char* 说明) {
+    段 = std::min(段, 值.size());
+    const std::vector<double> 首(值.begin(), 值.begin() + static_cast<long>(段));
+    const std::vector<double> 尾(值.end() - static_cast<long>(段), 值.end());
+    std::printf("RESULT %s_first %.3f\nRESULT %s_last %.3f\n", 名称, 中位数(首), 名称, 中位数(尾));
+    std::printf(
+        "  %-28s %zu cycles: median of the first %zu %.3f ms, of the last %zu %.3f ms,"
+        " max %.3f  %s\n",
+        名称, 值.size(), 段, 中位数(首), 段, 中位数(尾), *std::max_element(值.begin(), 值.end()),
+        说明);
+    std::fflush(stdout);
+}
+
+// A long run of the commands a user repeats all day, to show whether memory or time per
+// command grows with use: every cycle edits one note (rows in turn) and saves it with
+// "保存并关闭"; then every note window is hidden and shown again, all at once.
+int 测耐久(const QString& 目录, int 次数) {
+    Form_Main* 主窗口 = 打开主窗口(目录, true);
+    auto& 列表 = *主窗口->ListView_Quillet;
+    const int 行数 = 列表.行数();
+    if (行数 == 0) {
+        失败(QStringLiteral("no notes to edit"));
+    }
+    const int 显隐次数 = std::max(1, 次数 / 10);
+    constexpr std::size_t 段 = 100;
+    std::vector<double> 编辑, 显隐;
+    编辑.reserve(static_cast<std::size_t>(次数));
+    显隐.reserve(static_cast<std::size_t>(显隐次数));
+    long 预热后 = 0;
+    const long 起始 = 常驻内存KiB();
+    for (int i = 0; i < 次数; ++i) {
+        QElapsedTimer 计时;
+        计时.start();
+        Form_添加便签* 编辑器 =
+            打开编辑(*主窗口, i % 行数 + 1,
+                     QStringLiteral("第 %1 次修改：明天上午十点开会，带上季度报告。").arg(i + 1));
+        编辑器->PushButton_保存并关闭()->click();
+        处理事件();
+        编辑.push_back(毫秒(计时));
+        if (打开的编辑器()) {
+            失败(QStringLiteral("the editor is still open after 保存并关闭"));
+        }
+        if (i + 1 == static_cast<int>(段)) {
+            预热后 = 常驻内存KiB();
+        }
+    }
+    核对窗口(*主窗口, "after the edits");
+    const long 编辑后 = 常驻内存KiB();
+    for (int i = 0; i < 显隐次数; ++i) {
+        QElapsedTimer 计时;
+        计时.start();
+        主窗口->托盘菜单_全部隐藏_Click();
+        处理事件();
+        if (!便签窗口().empty()) {
+            失败(QStringLiteral("hide all left note windows open"));
+        }
+        主窗口->托盘菜单_全部显示_Click();
+        处理事件();
+        显隐.push_back(毫秒(计时));
+        if (static_cast<int>(便签窗口().size()) != 行数) {
+            失败(QStringLiteral("show all did not open one window per note"));
+        }
+    }
+    核对窗口(*主窗口, "after hiding and showing");
+    const long 结束 = 常驻内存KiB();
+    std::printf(
+        "RESULT soak_notes %d\nRESULT soak_edit_cycles %d\nRESULT soak_hide_show_cycles "
+        "%d\n",
+        行数, 次数, 显隐次数);
+    std::printf(
+        "RESULT soak_rss_start_kib %ld\nRESULT soak_rss_warm_kib %ld\n"
+        "RESULT soak_rss_after_edits_kib %ld\nRESULT soak_rss_end_kib %ld\n",
+        起始, 预热后, 编辑后, 结束);
+    std::printf(
+        "  resident memory (KiB): %ld at the start, %ld after %zu edits, %ld after all "
+        "edits, %ld at the end: %+ld in all, %+ld after the first %zu edits\n",
+        起始, 预热后, 段, 编辑后, 结束, 结束 - 起始, 结束 - 预热后, 段);
+    报告首尾("soak_edit", 编辑, 段, "open the editor, change the text, 保存并关闭, settle");
+    报告首尾("soak_hide_show", 显隐, 段, "全部隐藏 then 全部显示, each settled");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // Window updates are delivered as soon as the loop is idle, not after Qt's idle delay, so
     // the time until painted counts work only.
     qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+#ifdef __GLIBC__
+    // The soak's memory figures are those of the program, which keeps one malloc pool.
+    if (argc > 1 && std::string(argv[1]) == "soak") {
+        mallopt(M_ARENA_MAX, 1);
+    }
+#endif
     QApplication 程序(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList 参数 = QApplication::arguments();
     if (参数.size() != 4) {
-        std::fprintf(stderr, "usage: quillet-bench reload|save|refresh|load FOLDER RUNS\n");
+        std::fprintf(stderr, "usage: quillet-bench reload|save|refresh|load|soak FOLDER RUNS\n");
         return 2;
     }
     const QString 模式 = 参数[1];
@@ -374,6 +492,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("save"), [&] { return 测保存(目录, 次数); }},
         {QStringLiteral("refresh"), [&] { return 测刷新(目录, 次数); }},
         {QStringLiteral("load"), [&] { return 测启动(目录, 次数); }},
+        {QStringLiteral("soak"), [&] { return 测耐久(目录, 次数); }},
     };
     const auto 找到 = 模式表.find(模式);
     if (找到 == 模式表.end()) {

@@ -15,6 +15,11 @@ ideally as RelWithDebInfo), then measures:
   save       "保存并关闭" on an edited note, 1,000 notes in the list, 100 note windows open.
   refresh    刷新便签 alone for 1,000 and 4,000 rows with 25 and 100 windows, to show whether
              its cost grows with rows plus windows or with rows times windows.
+  soak       only when asked (--only soak; it runs for many minutes): 10,000 edit-and-save
+             cycles and then 1,000 hide-all/show-all cycles with 100 notes, all shown,
+             offscreen; resident memory before, between and after, and the time per cycle
+             at the start and at the end. --soak-cycles changes the number of edits (the
+             hide-all/show-all cycles are a tenth of it).
 
 Figures are wall-clock times (medians) and depend on the machine and its load; nothing here
 passes or fails. Standard library only; needs Xvfb, openbox, xdotool, xprop and trayer (the
@@ -280,14 +285,14 @@ def bench_startup(programs, mapwait, counts, runs):
 
 # ---- offscreen benchmarks --------------------------------------------------------------
 
-def run_bench(bench, mode, folder, runs, home):
+def run_bench(bench, mode, folder, runs, home, timeout=900):
     env = {k: os.environ[k] for k in ("PATH", "LANG", "TZ") if k in os.environ}
     env.update(QT_QPA_PLATFORM="offscreen", HOME=home, XDG_CONFIG_HOME=home + "/.config",
                XDG_DATA_HOME=home + "/.local/share", XDG_CACHE_HOME=home + "/.cache",
                XDG_RUNTIME_DIR=home + "/runtime", QUILLET_SITE_URL="http://127.0.0.1:%d"
                % closed_port(), LANG=env.get("LANG", "C.UTF-8"))
     out = subprocess.run([bench, mode, folder, str(runs)], env=env, capture_output=True,
-                         text=True, timeout=900)
+                         text=True, timeout=timeout)
     for line in out.stdout.splitlines():
         if not line.startswith("RESULT"):
             log("  " + line)
@@ -340,8 +345,10 @@ def main():
     parser.add_argument("--no-xpad", action="store_true", help="measure Quillet alone")
     parser.add_argument("--no-floors", action="store_true",
                         help="leave out the bare Qt and bare X reference programs")
-    parser.add_argument("--only", choices=("startup", "reload", "save", "refresh"),
+    parser.add_argument("--only", choices=("startup", "reload", "save", "refresh", "soak"),
                         action="append", help="run only these parts (repeatable)")
+    parser.add_argument("--soak-cycles", type=int, default=10000,
+                        help="edit-and-save cycles of the soak (default 10,000)")
     args = parser.parse_args()
     parts = args.only or ["startup", "reload", "save", "refresh"]
     build = os.path.abspath(args.build)
@@ -492,6 +499,25 @@ def main():
             notes.append("Note-window refresh (刷新便签): 3,000 more rows cost %.2f ms with 25 windows and %.2f ms "
                          "with 100 windows (rows x windows would make the second about 4 "
                          "times the first)." % (extra25, extra100))
+        if "soak" in parts:
+            folder = os.path.join(work, "soak")
+            fixtures.fill_quillet(makedb, folder, 100)
+            log("soak: 100 notes, %d edits, %d hide-all/show-all" % (
+                args.soak_cycles, max(1, args.soak_cycles // 10)))
+            r = run_bench(bench, "soak", folder, args.soak_cycles, home, timeout=6 * 3600)
+            growth = (r["soak_rss_end_kib"] - r["soak_rss_start_kib"]) / 1024
+            add("Soak, %d notes: resident memory at the start (MiB)" % r["soak_notes"],
+                r["soak_rss_start_kib"] / 1024)
+            add("Soak: resident memory after %d edits and %d hide/show (MiB)" % (
+                r["soak_edit_cycles"], r["soak_hide_show_cycles"]), r["soak_rss_end_kib"] / 1024)
+            add("Soak: growth (MiB)", growth, target="< 1 MiB", met=growth < 1, digits=2)
+            add("Soak: growth after the first 100 edits (MiB)",
+                (r["soak_rss_end_kib"] - r["soak_rss_warm_kib"]) / 1024, digits=2)
+            for key, what in (("soak_edit", "edit-and-save"),
+                              ("soak_hide_show", "hide-all/show-all")):
+                for end in ("first", "last"):
+                    add("Soak: %s cycle, median of the %s 100 (ms)" % (what, end),
+                        r["%s_%s" % (key, end)], digits=2)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
