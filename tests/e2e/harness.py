@@ -34,6 +34,17 @@ REQUIRED_TOOLS = ("Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "sqlite3")
 # The note editor's caption.
 EDITOR_NAME = "^添加Quillet$"
 
+# The program writes to its error stream only what went wrong: a test fails on any line it did
+# not declare with Desktop.expect_output, apart from these (regexes, each matching a whole line).
+EXPECTED_EVERYWHERE = (
+    # Every session points the program's site at a closed port (QUILLET_SITE_URL in
+    # Desktop.env), so the advertisement page and the update list are never fetched, and the
+    # program logs both.
+    r"quillet\.controls: the page http://127\.0\.0\.1:9/\S* was not shown: .*",
+    r"quillet\.update: the update check of http://127\.0\.0\.1:9/\S* ended without a "
+    r"question: the list could not be fetched: .*",
+)
+
 
 def bin_dir():
     return os.environ.get("QUILLET_BIN") or DEFAULT_BIN
@@ -147,6 +158,7 @@ class Desktop:
         self.procs = {}  # name -> Popen
         self.logs = {}  # name -> log path
         self.app = None
+        self.expected_output = [re.compile(p) for p in EXPECTED_EVERYWHERE]
         for sub in ("", ".config", ".local/share", ".cache", "runtime"):
             os.makedirs(os.path.join(self.home, sub), exist_ok=True)
         os.chmod(os.path.join(self.home, "runtime"), 0o700)
@@ -322,6 +334,16 @@ class Desktop:
         again = self._spawn("quillet-again", [os.path.join(self.app_dir, "quillet"), *args],
                             cwd=self.root)
         return again.wait(timeout)
+
+    def expect_output(self, *patterns):
+        """Declares lines the program is expected to print (regexes, each matching a whole
+        line)."""
+        self.expected_output += [re.compile(p) for p in patterns]
+
+    def unexpected_output(self):
+        """The lines the program printed (both streams) that nobody declared."""
+        return [line for line in self.log("quillet").splitlines() if line.strip() and
+                not any(p.fullmatch(line) for p in self.expected_output)]
 
     def wait_exit(self, timeout=10.0):
         """The program's exit status, once it has ended."""
@@ -564,6 +586,15 @@ class Desktop:
         return result
 
 
+def check_program_output(test, desktop):
+    """Fails the test when the program printed a line nobody declared. The program is stopped
+    first, so that what it prints on its way out counts too."""
+    desktop._stop("quillet")
+    lines = desktop.unexpected_output()
+    if lines:
+        test.fail("the program printed what no test expects:\n" + "\n".join(lines))
+
+
 class DesktopTestCase(unittest.TestCase):
     """A test with its own Desktop (started in setUp, closed in tearDown)."""
 
@@ -579,6 +610,7 @@ class DesktopTestCase(unittest.TestCase):
         self.desktop = Desktop(tray=self.tray, window_manager=self.window_manager,
                                scale=self.scale, screen=self.screen)
         self.addCleanup(self.desktop.close)
+        self.addCleanup(check_program_output, self, self.desktop)  # runs before close
         self.desktop.start()
 
     # ---- finding the program's windows -------------------------------------------------

@@ -3,6 +3,7 @@ also when started hidden with "mini", and harmless when the update library is mi
 
 import http.server
 import os
+import re
 import threading
 import time
 import unittest
@@ -61,6 +62,11 @@ class UpdateCheck(harness.DesktopTestCase):
     def start_program(self, update_list, *args, with_library=True):
         self.site = Site(update_list)
         self.addCleanup(self.site.close)
+        # The test's site serves the update list alone, not the advertisement page.
+        self.desktop.expect_output(r"quillet\.controls: the page %s/ad/\S+ was not shown: .*"
+                                   % re.escape(self.site.url))
+        if not with_library:
+            self.desktop.expect_output(r"quillet\.services: no update check: .*libupdate\.so.*")
         self.desktop.install()
         library = os.path.join(self.desktop.app_dir, "libupdate.so")
         if with_library:

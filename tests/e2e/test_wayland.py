@@ -54,6 +54,10 @@ class WaylandSession(harness.Desktop):
 
     def __init__(self):
         super().__init__(tray=False, window_manager=False)
+        # Qt's tray icon asks every platform plugin for an X11-only signal; the Wayland plugin
+        # has none and Qt says so. Not the program's doing.
+        self.expect_output(r"qt\.core\.qobject\.connect: QObject::connect: No such signal "
+                           r"QPlatformNativeInterface::systemTrayWindowChanged\(QScreen\*\)")
         self.socket = "quillet-e2e-%d" % os.getpid()
         self.runtime = os.path.join(self.home, "runtime")  # made with mode 0700
 
@@ -219,6 +223,7 @@ class WaylandCase(unittest.TestCase):
             self.skipTest("Qt's wayland platform plugin (qt6-wayland) is not installed")
         self.session = self.session_class()
         self.addCleanup(self.session.close)
+        self.addCleanup(harness.check_program_output, self, self.session)  # before close
         self.session.start()
 
     def launch(self, *args):
