@@ -40,7 +40,7 @@ EXPECTED_EVERYWHERE = (
     # Every session points the program's site at a closed port (QUILLET_SITE_URL in
     # Desktop.env), so the advertisement page and the update list are never fetched, and the
     # program logs both.
-    r"quillet\.controls: the page http://127\.0\.0\.1:9/\S* was not shown: .*",
+    r"quillet\.controls: The page http://127\.0\.0\.1:9/\S* is not shown: .*",
     r"quillet\.update: the update check of http://127\.0\.0\.1:9/\S* ended without a "
     r"question: the list could not be fetched: .*",
 )

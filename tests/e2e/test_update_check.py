@@ -63,7 +63,7 @@ class UpdateCheck(harness.DesktopTestCase):
         self.site = Site(update_list)
         self.addCleanup(self.site.close)
         # The test's site serves the update list alone, not the advertisement page.
-        self.desktop.expect_output(r"quillet\.controls: the page %s/ad/\S+ was not shown: .*"
+        self.desktop.expect_output(r"quillet\.controls: The page %s/ad/\S+ is not shown: .*"
                                    % re.escape(self.site.url))
         if not with_library:
             self.desktop.expect_output(r"quillet\.services: no update check: .*libupdate\.so.*")

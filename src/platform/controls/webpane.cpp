@@ -180,7 +180,7 @@ void WebPane::完成(QNetworkReply* 回复) {
     计时器_.stop();
     const QByteArray 正文 = 回复->readAll();
     if (回复->error() != QNetworkReply::NoError || 正文.size() > 最大字节数_) {
-        qCWarning(lcControls, "the page %s was not shown: %s",
+        qCWarning(lcControls, "The page %s is not shown: %s.",
                   qUtf8Printable(回复->url().toDisplayString()),
                   qUtf8Printable(正文.size() > 最大字节数_
                                      ? QStringLiteral("larger than %1 bytes").arg(最大字节数_)
