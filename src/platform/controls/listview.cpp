@@ -453,7 +453,7 @@ QPoint ListView::菜单位置() {
 void ListView::keyPressEvent(QKeyEvent* 事件) {
     if (菜单键 && 是菜单键(*事件)) {
         const QPoint 位置 = 菜单位置();
-        在事件中([&] { 菜单键(位置); });
+        在事件中("the menu key", [&] { 菜单键(位置); });
         事件->accept();
         return;
     }
