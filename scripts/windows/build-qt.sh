@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Cross-builds the Qt that Quillet for Windows needs (qtbase) and SQLite with the MinGW-w64 compilers,
+# from Debian's own sources with Debian's patches, into a cache folder outside the
+# checkout. Does nothing when that Qt is already there.
+#
+#   scripts/windows/deps.sh && scripts/windows/build-qt.sh
+#
+# QUILLET_WINDOWS_CACHE chooses the cache folder (default /var/cache/quillet-windows); the Qt lands
+# in its qt-6.4.2 subfolder. Takes 25 to 45 minutes on two cores and about 2 GB of disk while
+# building (about 100 MB once done). The sources are fetched with `apt-get source` through a private
+# apt configuration whose deb-src entries are copied from this machine's apt sources: the system's
+# own apt configuration is left untouched.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+cache=${QUILLET_WINDOWS_CACHE:-/var/cache/quillet-windows}
+prefix=$cache/qt-6.4.2
+work=$cache/work
+logs=$cache/logs
+jobs=${QUILLET_WINDOWS_JOBS:-$(nproc)}
+started=$SECONDS
+
+say() { printf '[build-qt %3dm%02ds] %s\n' $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)) "$*"; }
+
+if [ -f "$prefix/.complete" ]; then
+    say "Qt for Windows is already built in $prefix ($(cat "$prefix/.complete")); nothing to do."
+    exit 0
+fi
+
+mkdir -p "$work" "$logs" || {
+    echo "build-qt: cannot create $cache; run as root or set QUILLET_WINDOWS_CACHE" >&2
+    exit 1
+}
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres apt-get dpkg-source tclsh \
+    cmake ninja make; do
+    command -v "$tool" >/dev/null || {
+        echo "build-qt: $tool is missing; run scripts/windows/deps.sh first" >&2
+        exit 1
+    }
+done
+
+# Runs a long step with its output in a log file, showing every 100th build step and, on failure,
+# the end of the log.
+run_logged() {
+    local name=$1
+    shift
+    say "$name: $*"
+    if ! "$@" >"$logs/$name.log" 2>&1; then
+        tail -n 40 "$logs/$name.log" >&2
+        say "$name failed; full log in $logs/$name.log"
+        exit 1
+    fi
+}
+build_logged() {
+    local name=$1 dir=$2
+    say "$name: building in $dir ($jobs jobs)"
+    if ! nice -n 19 cmake --build "$dir" --parallel "$jobs" 2>&1 | tee "$logs/$name.log" |
+        awk '/^\[[0-9]+\/[0-9]+\]/ { split(substr($1, 2), s, "/"); if (s[1] % 100 == 0 || s[1] == s[2]) print "  step " s[1] " of " s[2]; fflush() }'; then
+        tail -n 40 "$logs/$name.log" >&2
+        say "$name failed; full log in $logs/$name.log"
+        exit 1
+    fi
+    grep -q 'FAILED:' "$logs/$name.log" && { say "$name failed; see $logs/$name.log"; exit 1; }
+    say "$name: done"
+}
+
+# --- Sources: a private apt configuration with deb-src twins of the system's Debian entries ---
+apt_dir=$work/apt
+mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+: >"$apt_dir/sources.list"
+: >"$apt_dir/sources.list.d/debian-src.sources"
+for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    sed -n 's/^[[:space:]]*deb[[:space:]]\+\(.*\/debian.*\)$/deb-src \1/p' "$f" >>"$apt_dir/sources.list"
+done
+for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    # deb822 stanzas: keep the enabled binary entries of Debian archives, as source entries.
+    awk 'BEGIN { RS = ""; ORS = "\n\n" }
+         /(^|\n)URIs:[^\n]*\/debian/ && /(^|\n)Types:[^\n]*deb/ && !/(^|\n)Enabled:[[:space:]]*no/ {
+             sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$f" \
+        >>"$apt_dir/sources.list.d/debian-src.sources"
+done
+if [ ! -s "$apt_dir/sources.list" ] && [ ! -s "$apt_dir/sources.list.d/debian-src.sources" ]; then
+    echo "build-qt: found no Debian archive in /etc/apt/sources.list{,.d}" >&2
+    exit 1
+fi
+cat >"$apt_dir/apt.conf" <<CONF
+Dir::Etc::SourceList "$apt_dir/sources.list";
+Dir::Etc::SourceParts "$apt_dir/sources.list.d";
+Dir::State::Lists "$apt_dir/lists";
+Dir::Cache "$apt_dir/cache";
+Dir::Cache::pkgcache "";
+Dir::Cache::srcpkgcache "";
+APT::Sandbox::User "root";
+CONF
+export APT_CONFIG=$apt_dir/apt.conf
+
+src=$work/src
+mkdir -p "$src"
+# The sources of exactly the versions installed on this machine: the host's Qt runs moc and rcc for
+# the Windows build, so both must be the same release.
+source_version() { dpkg-query -W -f='${source:Version}' "$1"; }
+fetch() {
+    local package=$1 version=$2
+    if ! ls -d "$src/$package"-*/ >/dev/null 2>&1; then
+        run_logged "fetch-$package" bash -c "cd '$src' && apt-get source --only-source '$package=$version'" >&2
+    fi
+    ls -d "$src/$package"-*/ | head -n 1
+}
+run_logged apt-update apt-get update
+qtbase_src=$(fetch qt6-base "$(source_version libqt6core6)")
+sqlite_src=$(fetch sqlite3 "$(source_version libsqlite3-0)")
+for d in "$qtbase_src" "$sqlite_src"; do
+    # dpkg-source applies Debian's patch series while unpacking; make sure it did.
+    if [ -s "$d/debian/patches/series" ] && [ ! -s "$d/.pc/applied-patches" ]; then
+        echo "build-qt: Debian's patches were not applied in $d" >&2
+        exit 1
+    fi
+done
+say "sources ready: $(basename "$qtbase_src") $(basename "$sqlite_src")"
+
+# Qt's CMake files remember the toolchain file they were built with; keep a copy beside the Qt so the
+# cache does not depend on this checkout.
+toolchain=$cache/mingw-w64.cmake
+cp "$here/../../cmake/windows/mingw-w64.cmake" "$toolchain"
+rm -rf "$prefix"
+
+# --- SQLite: the amalgamation from Debian's source, as a DLL ---
+sqlite_build=$work/build/sqlite3
+mkdir -p "$sqlite_build" "$prefix/bin" "$prefix/lib" "$prefix/include"
+if [ ! -f "$sqlite_build/sqlite3.c" ]; then
+    run_logged sqlite3-amalgamation bash -c "cd '$sqlite_build' && '$sqlite_src/configure' --disable-tcl && make sqlite3.c"
+fi
+run_logged sqlite3-compile nice -n 19 x86_64-w64-mingw32-gcc-posix -O2 -shared \
+    -DSQLITE_THREADSAFE=1 \
+    -o "$prefix/bin/sqlite3.dll" "$sqlite_build/sqlite3.c" \
+    -Wl,--out-implib,"$prefix/lib/libsqlite3.dll.a"
+cp "$sqlite_build/sqlite3.h" "$sqlite_build/sqlite3ext.h" "$prefix/include/"
+say "SQLite built"
+
+# --- qtbase ---
+qt_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH=/usr
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF)
+qtbase_build=$work/build/qtbase
+# No OpenGL at all (FEATURE_opengl=OFF alone would keep the dynamic OpenGL loader); no Vulkan, D-Bus,
+# SQL or printing, which Quillet does not use; no tablet events, whose Windows support lives in a
+# third-party folder Debian's source does not ship. direct2d stays on: the Windows platform plugin of
+# this release does not link without it.
+run_logged qtbase-configure cmake -S "$qtbase_src" -B "$qtbase_build" "${qt_common[@]}" \
+    -DBUILD_SHARED_LIBS=ON -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
+    -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DFEATURE_tabletevent=OFF
+build_logged qtbase-build "$qtbase_build"
+run_logged qtbase-install cmake --install "$qtbase_build"
+
+
+echo "qtbase $(basename "$qtbase_src"), qtsvg, sqlite $(basename "$sqlite_src"), built in $((SECONDS - started)) s on $(date -u +%FT%TZ)" \
+    >"$prefix/.complete"
+rm -rf "$work/build"
+say "Qt for Windows installed in $prefix ($(du -sh "$prefix" | cut -f1)) in $((SECONDS - started)) s"
