@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
+#include "platform/shell/shell.h"
 #include "services/registry_module.h"
 
 namespace 开机启动 {
@@ -21,29 +21,18 @@ QString 读取已存命令() {
 }  // namespace
 
 QString 启动命令(const QString& 文件夹, const QString& 程序名) {
-#ifdef _WIN32
-    const QChar 分隔符 = u'\\';
-    const QString 文件名 = 程序名 + QStringLiteral(".exe");
-#else
-    const QChar 分隔符 = u'/';
-    const QString& 文件名 = 程序名;
-#endif
+    const QChar 分隔符 = QDir::separator();
     QString 路径 = 文件夹;
     if (!路径.endsWith(分隔符)) {
         路径 += 分隔符;
     }
-    路径 += 文件名;
+    路径 += platform::shell::程序文件名(程序名);
     return u'"' + 路径 + QStringLiteral("\" mini");
 }
 
 QString 启动命令() {
-    const QFileInfo 程序(QCoreApplication::applicationFilePath());
-#ifdef _WIN32
     return 启动命令(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()),
-                    程序.completeBaseName());
-#else
-    return 启动命令(QCoreApplication::applicationDirPath(), 程序.fileName());
-#endif
+                    platform::shell::本程序名());
 }
 
 bool 已登记(const QString& 命令) {

@@ -11,11 +11,7 @@ namespace 自定义变量 {
 }
 
 QString 数据库路径(const QString& 程序目录) {
-#ifdef QUILLET_WINDOWS_PATHS
-    return QDir::toNativeSeparators(程序目录) + QStringLiteral("\\Quillet.mdb");
-#else
-    return 程序目录 + QStringLiteral("/Quillet.mdb");
-#endif
+    return QDir::toNativeSeparators(程序目录) + QDir::separator() + QStringLiteral("Quillet.mdb");
 }
 
 void 初始化数据库() {

@@ -3,9 +3,10 @@
 
 #include <sqlite3.h>
 
-#include <sys/stat.h>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -25,9 +26,11 @@ constexpr const char* 建表语句 =
     "Transparent INTEGER);"
     "COMMIT;";
 
+// Anything at the path counts, a dangling symbolic link included: it is never followed.
 bool 存在(const char* 路径) {
-    struct stat 信息 {};
-    return lstat(路径, &信息) == 0;
+    std::error_code 错误;
+    const auto 状态 = std::filesystem::symlink_status(路径, 错误);
+    return !错误 && 状态.type() != std::filesystem::file_type::not_found;
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include "platform/log/log.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace platform::shell {
@@ -35,6 +37,23 @@ QByteArray 到本地代码页(const QString& 文字) {
 
 QString 从本地代码页(const QByteArray& 字节) {
     return QString::fromLocal8Bit(字节);
+}
+
+QString 程序文件名(const QString& 程序名) {
+#ifdef Q_OS_WIN
+    return 程序名 + QStringLiteral(".exe");
+#else
+    return 程序名;
+#endif
+}
+
+QString 本程序名() {
+    const QFileInfo 程序(QCoreApplication::applicationFilePath());
+#ifdef Q_OS_WIN
+    return 程序.completeBaseName();
+#else
+    return 程序.fileName();
+#endif
 }
 
 }  // namespace platform::shell

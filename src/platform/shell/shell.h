@@ -20,4 +20,9 @@ void 设置打开处理(std::function<void(const QString&)> 处理);
 QByteArray 到本地代码页(const QString& 文字);
 QString 从本地代码页(const QByteArray& 字节);
 
+// The file name of a program called `程序名`: "<程序名>.exe" on Windows, `程序名` itself elsewhere.
+QString 程序文件名(const QString& 程序名);
+// The running program's name, in the form 程序文件名 takes (on Windows without ".exe").
+QString 本程序名();
+
 }  // namespace platform::shell
