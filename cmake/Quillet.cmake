@@ -22,3 +22,30 @@ function(quillet_test name)
         FIXTURES_REQUIRED test-homes
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${home};XDG_CONFIG_HOME=${home}/.config;XDG_DATA_HOME=${home}/.local/share;XDG_CACHE_HOME=${home}/.cache;QUILLET_SITE_URL=http://127.0.0.1:9;${T_ENV}")
 endfunction()
+
+# quillet_svg_resources(TARGET NAME FILES ...): SVG images compiled into the target's resources
+# under their own names (":/icons/save.svg"). The Windows build has no Qt SVG module, so there
+# each image is a PNG rendering of its SVG at four times its size, made at build time and kept
+# under the SVG's name; Qt recognises the image by its content.
+function(quillet_svg_resources target name)
+    cmake_parse_arguments(R "" "" "FILES" ${ARGN})
+    if(NOT WIN32)
+        qt_add_resources(${target} ${name} PREFIX / FILES ${R_FILES})
+        target_link_libraries(${target} PUBLIC Qt6::Svg)
+        return()
+    endif()
+    find_program(QUILLET_RSVG_CONVERT rsvg-convert REQUIRED)
+    set(pngs)
+    foreach(svg IN LISTS R_FILES)
+        set(png ${CMAKE_CURRENT_BINARY_DIR}/rendered/${svg}.png)
+        get_filename_component(png_dir ${png} DIRECTORY)
+        add_custom_command(OUTPUT ${png}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${png_dir}
+            COMMAND ${QUILLET_RSVG_CONVERT} --zoom 4 --output ${png} ${CMAKE_CURRENT_SOURCE_DIR}/${svg}
+            DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${svg}
+            VERBATIM)
+        set_source_files_properties(${png} PROPERTIES GENERATED TRUE QT_RESOURCE_ALIAS ${svg})
+        list(APPEND pngs ${png})
+    endforeach()
+    qt_add_resources(${target} ${name} PREFIX / FILES ${pngs})
+endfunction()

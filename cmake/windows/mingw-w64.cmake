@@ -17,6 +17,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 if(QUILLET_WINDOWS_QT)
+    if(NOT EXISTS ${QUILLET_WINDOWS_QT}/.complete)
+        message(FATAL_ERROR "No Qt for Windows in ${QUILLET_WINDOWS_QT}: run scripts/windows/deps.sh "
+                            "and scripts/windows/build-qt.sh once")
+    endif()
     list(PREPEND CMAKE_FIND_ROOT_PATH ${QUILLET_WINDOWS_QT})
     list(PREPEND CMAKE_PREFIX_PATH ${QUILLET_WINDOWS_QT})
     # Qt's code generators (moc, rcc, uic) run on the build machine: the host's Qt of the same version.
