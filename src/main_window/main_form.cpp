@@ -51,10 +51,6 @@ using platform::缇转像素;
 constexpr int 设计宽度缇 = 9480;
 constexpr int 设计高度缇 = 7140;
 
-QIcon 程序图标() {
-    return QIcon(QStringLiteral(":/icons/quillet.svg"));
-}
-
 // The program's icon is given to each of its windows rather than to the whole application,
 // because the desktop note windows have none (on X11 each of them would otherwise carry a copy
 // that the window manager reads). A message box without a parent window gets it here.

@@ -11,6 +11,7 @@
 #include "platform/controls/listview.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
+#include "services/message_box.h"
 #include "store/globals.h"
 
 #include <QAction>
@@ -522,6 +523,21 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{3});
         // The database is still open.
         自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips"));
+    }
+
+    // The exit question and the program's other message boxes carry the main window's own
+    // icon, not a new one each time (Qt would keep each new icon's pictures for good).
+    void messageBoxesShareTheProgramsIcon() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        消息框应答 应答(QMessageBox::No);
+        窗口->托盘菜单_退出程序_Click();
+        窗口->文件_退出_Click();
+        消息::显示(nullptr, QMessageBox::Information, QStringLiteral("说明"));
+        QCOMPARE(应答.次数, 3);
+        const qint64 主窗口图标 = 窗口->windowIcon().cacheKey();
+        QCOMPARE(应答.窗口图标键, QList<qint64>(3, 主窗口图标));
+        QVERIFY(!窗口->退出标志());
     }
 
     void exitClosesEverythingInLoadOrder() {
