@@ -352,10 +352,7 @@ int Form_Main::Form_Load() {
             自定义变量::全局数据库().打开数据库(路径, QString());
         }
         已打开 = true;
-        WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
-        // The notes read: the day's backup, of a database known to be good.
-        自动备份::每日备份(自定义变量::全局数据库(), 路径, store::现在().date());
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
         工具_开机启动->setChecked(开机启动勾选_);
@@ -389,7 +386,18 @@ int Form_Main::Form_Load() {
         show();
     }
     Timer_自动升级->start();
+    QTimer::singleShot(0, this, [this, 路径] { 显示后启动(路径); });
     return 0;
+}
+
+void Form_Main::显示后启动(const QString& 数据库路径) {
+    if (正在退出_) {
+        return;
+    }
+    WebBrowser_广告->导航(站点::广告页地址());
+    // The notes have been read: the day's backup is of a database known to be good. Nothing
+    // has written to it since.
+    自动备份::每日备份(自定义变量::全局数据库(), 数据库路径, store::现在().date());
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {

@@ -156,6 +156,9 @@ class Form_Main : public QMainWindow,
     // A note-menu command for a note whose row is gone: says so, and closes its windows or not.
     void 便签不在列表中(bool 关闭窗口);
     QWidget* 消息框父窗口();
+    // The start's work that no window needs for its first picture: run from the event loop
+    // once the windows have been shown.
+    void 显示后启动(const QString& 数据库路径);
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
