@@ -29,6 +29,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -164,6 +165,10 @@ void Form_Main::创建控件() {
     ListView_Quillet->setFocus();
     设置无障碍说明();
 
+    全部显示计时器_ = new QTimer(this);
+    全部显示计时器_->setSingleShot(true);
+    全部显示计时器_->setInterval(0);
+    QObject::connect(全部显示计时器_, &QTimer::timeout, this, [this] { 继续全部显示(); });
     Timer_自动升级 = new QTimer(this);
     Timer_自动升级->setObjectName(QStringLiteral("Timer_自动升级"));
     Timer_自动升级->setInterval(2000);
@@ -516,6 +521,7 @@ void Form_Main::文件_退出_Click() {
 
 void Form_Main::结束程序() {
     正在退出_ = true;
+    停止全部显示();
     for (const auto& 条目 : platform::Forms::快照()) {
         if (!条目.存在()) {
             continue;
@@ -612,6 +618,7 @@ void Form_Main::编辑_修改_Click() {
 }
 
 void Form_Main::编辑_刷新列表_Click() {
+    停止全部显示();
     // The rows go only once the notes have been read again: a reload that fails keeps them.
     dao::Recordset 记录 = 主窗体对象().获取数据();
     ListView_Quillet->清除行();
@@ -645,6 +652,7 @@ void Form_Main::托盘菜单_显示窗口_Click() {
 }
 
 void Form_Main::托盘菜单_全部隐藏_Click() {
+    停止全部显示();
     const int 行数 = ListView_Quillet->行数();
     for (int 行 = 1; 行 <= 行数; ++行) {
         ListView_Quillet->设置勾选(行, false);
@@ -652,10 +660,22 @@ void Form_Main::托盘菜单_全部隐藏_Click() {
 }
 
 void Form_Main::托盘菜单_全部显示_Click() {
-    const int 行数 = ListView_Quillet->行数();
-    for (int 行 = 1; 行 <= 行数; ++行) {
-        ListView_Quillet->设置勾选(行, true);
+    全部显示下一行_ = 1;
+    继续全部显示();
+}
+
+void Form_Main::继续全部显示() {
+    QElapsedTimer 计时;
+    计时.start();
+    // The rows are looked at again every time: the handler of a mark may change the list.
+    while (全部显示下一行_ >= 1 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+        ListView_Quillet->设置勾选(全部显示下一行_++, true);
+        if (计时.elapsed() >= 全部显示每批毫秒 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+            全部显示计时器_->start();
+            return;
+        }
     }
+    停止全部显示();
 }
 
 void Form_Main::托盘菜单_退出程序_Click() {

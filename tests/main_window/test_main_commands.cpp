@@ -465,7 +465,7 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{1});
         for (int 次 = 0; 次 < 2; ++次) {
             窗口->托盘菜单_全部显示_Click();
-            QCOMPARE(便签窗口().size(), std::size_t{3});
+            QTRY_COMPARE(便签窗口().size(), std::size_t{3});
             QCOMPARE(已勾选(), 3);
         }
         // The list menu's items do the same.
@@ -473,7 +473,59 @@ class MainCommandsTest : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(便签窗口().empty());
         窗口->菜单项(QStringLiteral("列表菜单_全部显示"))->trigger();
-        QCOMPARE(便签窗口().size(), std::size_t{3});
+        QTRY_COMPARE(便签窗口().size(), std::size_t{3});
+    }
+
+    // Show all opens the windows in turns with the event loop in between; what happens
+    // meanwhile is handled, a hide-all stops it, and a second show-all opens no window twice.
+    void showAllGoesInTurnsAndStops() {
+        std::vector<便签> 便签表(12, 便签{QStringLiteral("多")});
+        const std::vector<int> 编号表 = 目录->添加(便签表);
+        Form_Main* 窗口 = 新主窗口(*目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        窗口->全部显示每批毫秒 = 0;  // one window a turn
+
+        // Something the event loop has to do comes between the turns.
+        std::size_t 其间窗口数 = 0;
+        QTimer::singleShot(0, 窗口, [&] { 其间窗口数 = 便签窗口().size(); });
+        窗口->托盘菜单_全部显示_Click();
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        QTRY_COMPARE(便签窗口().size(), std::size_t{12});
+        QVERIFY(其间窗口数 >= 1 && 其间窗口数 < 12);
+
+        // Hidden halfway: nothing more appears.
+        窗口->托盘菜单_全部隐藏_Click();
+        窗口->托盘菜单_全部显示_Click();
+        QCoreApplication::processEvents();
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int 次 = 0; 次 < 20; ++次) {
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(便签窗口().empty());
+
+        // Shown twice at once: one window per note all the same.
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        窗口->托盘菜单_全部显示_Click();
+        窗口->托盘菜单_全部显示_Click();
+        QTRY_COMPARE(便签窗口().size(), std::size_t{12});
+        for (int 次 = 0; 次 < 20; ++次) {
+            QCoreApplication::processEvents();
+        }
+        QStringList 各窗口;
+        for (Form_Quillet* 便签窗 : 便签窗口()) {
+            各窗口 << 便签窗->Tag;
+        }
+        各窗口.sort();
+        QStringList 期望;
+        for (const int 一个 : 编号表) {
+            期望 << QString::number(一个);
+        }
+        期望.sort();
+        QCOMPARE(各窗口, 期望);
     }
 
     void trayActivationShowsTheWindow() {
