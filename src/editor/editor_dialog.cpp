@@ -3,6 +3,7 @@
 #include "editor/editor_companion.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/colour.h"
+#include "platform/controls/shared_icon.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/twips.h"
 #include "services/message_box.h"
@@ -15,7 +16,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -47,7 +47,8 @@ void 放置(QWidget* 控件, int 左, int 上, int 宽, int 高) {
 }
 
 QPushButton* 保存按钮(const QString& 标题, QWidget* 父) {
-    auto* 按钮 = new QPushButton(QIcon(QStringLiteral(":/icons/save.svg")), 标题, 父);
+    auto* 按钮 =
+        new QPushButton(platform::controls::共享图标(QStringLiteral(":/icons/save.svg")), 标题, 父);
     按钮->setIconSize(QSize(16, 16));
     // Neither button is pressed by Enter or Escape.
     按钮->setAutoDefault(false);
@@ -84,7 +85,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
       platform::Form(this),
       宿主_(宿主) {
     setWindowTitle(QStringLiteral("添加Quillet"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/editor.svg")));
+    setWindowIcon(platform::controls::共享图标(QStringLiteral(":/icons/editor.svg")));
     QFont 字体(QStringLiteral("Tahoma"));
     字体.setPointSizeF(8.25);
     setFont(字体);

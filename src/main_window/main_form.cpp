@@ -29,6 +29,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -50,10 +51,6 @@ using platform::缇转像素;
 
 constexpr int 设计宽度缇 = 9480;
 constexpr int 设计高度缇 = 7140;
-
-QIcon 程序图标() {
-    return QIcon(QStringLiteral(":/icons/quillet.svg"));
-}
 
 // The program's icon is given to each of its windows rather than to the whole application,
 // because the desktop note windows have none (on X11 each of them would otherwise carry a copy
@@ -168,6 +165,10 @@ void Form_Main::创建控件() {
     ListView_Quillet->setFocus();
     设置无障碍说明();
 
+    全部显示计时器_ = new QTimer(this);
+    全部显示计时器_->setSingleShot(true);
+    全部显示计时器_->setInterval(0);
+    QObject::connect(全部显示计时器_, &QTimer::timeout, this, [this] { 继续全部显示(); });
     Timer_自动升级 = new QTimer(this);
     Timer_自动升级->setObjectName(QStringLiteral("Timer_自动升级"));
     Timer_自动升级->setInterval(2000);
@@ -356,10 +357,7 @@ int Form_Main::Form_Load() {
             自定义变量::全局数据库().打开数据库(路径, QString());
         }
         已打开 = true;
-        WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
-        // The notes read: the day's backup, of a database known to be good.
-        自动备份::每日备份(自定义变量::全局数据库(), 路径, store::现在().date());
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
         工具_开机启动->setChecked(开机启动勾选_);
@@ -393,7 +391,18 @@ int Form_Main::Form_Load() {
         show();
     }
     Timer_自动升级->start();
+    QTimer::singleShot(0, this, [this, 路径] { 显示后启动(路径); });
     return 0;
+}
+
+void Form_Main::显示后启动(const QString& 数据库路径) {
+    if (正在退出_) {
+        return;
+    }
+    WebBrowser_广告->导航(站点::广告页地址());
+    // The notes have been read: the day's backup is of a database known to be good. Nothing
+    // has written to it since.
+    自动备份::每日备份(自定义变量::全局数据库(), 数据库路径, store::现在().date());
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
@@ -512,6 +521,7 @@ void Form_Main::文件_退出_Click() {
 
 void Form_Main::结束程序() {
     正在退出_ = true;
+    停止全部显示();
     for (const auto& 条目 : platform::Forms::快照()) {
         if (!条目.存在()) {
             continue;
@@ -608,6 +618,7 @@ void Form_Main::编辑_修改_Click() {
 }
 
 void Form_Main::编辑_刷新列表_Click() {
+    停止全部显示();
     // The rows go only once the notes have been read again: a reload that fails keeps them.
     dao::Recordset 记录 = 主窗体对象().获取数据();
     ListView_Quillet->清除行();
@@ -641,6 +652,7 @@ void Form_Main::托盘菜单_显示窗口_Click() {
 }
 
 void Form_Main::托盘菜单_全部隐藏_Click() {
+    停止全部显示();
     const int 行数 = ListView_Quillet->行数();
     for (int 行 = 1; 行 <= 行数; ++行) {
         ListView_Quillet->设置勾选(行, false);
@@ -648,10 +660,22 @@ void Form_Main::托盘菜单_全部隐藏_Click() {
 }
 
 void Form_Main::托盘菜单_全部显示_Click() {
-    const int 行数 = ListView_Quillet->行数();
-    for (int 行 = 1; 行 <= 行数; ++行) {
-        ListView_Quillet->设置勾选(行, true);
+    全部显示下一行_ = 1;
+    继续全部显示();
+}
+
+void Form_Main::继续全部显示() {
+    QElapsedTimer 计时;
+    计时.start();
+    // The rows are looked at again every time: the handler of a mark may change the list.
+    while (全部显示下一行_ >= 1 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+        ListView_Quillet->设置勾选(全部显示下一行_++, true);
+        if (计时.elapsed() >= 全部显示每批毫秒 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+            全部显示计时器_->start();
+            return;
+        }
     }
+    停止全部显示();
 }
 
 void Form_Main::托盘菜单_退出程序_Click() {

@@ -91,6 +91,10 @@ class Form_Main : public QMainWindow,
     std::function<bool()> 托盘可用;
     // The update check handed to the update library; by default 自定义方法::DoUpdate.
     std::function<void(std::int32_t 窗口句柄, const QByteArray& 地址)> 升级检查;
+    // 全部显示 opens the note windows in turns of about this many milliseconds (at least one
+    // window a turn) and lets the event loop run between them, so that the program keeps
+    // answering while thousands of windows appear.
+    int 全部显示每批毫秒 = 25;
 
     // Commands of the menus.
     void 文件_新建_Click();
@@ -156,6 +160,12 @@ class Form_Main : public QMainWindow,
     // A note-menu command for a note whose row is gone: says so, and closes its windows or not.
     void 便签不在列表中(bool 关闭窗口);
     QWidget* 消息框父窗口();
+    // Shows the next turn of 全部显示; a hide-all, a reload or the exit ends it.
+    void 继续全部显示();
+    void 停止全部显示() { 全部显示下一行_ = 0; }
+    // The start's work that no window needs for its first picture: run from the event loop
+    // once the windows have been shown.
+    void 显示后启动(const QString& 数据库路径);
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
@@ -164,4 +174,6 @@ class Form_Main : public QMainWindow,
     bool 正在退出_ = false;
     bool 开机启动勾选_ = false;
     bool 曾经最小化_ = false;
+    int 全部显示下一行_ = 0;  // the row 全部显示 goes on from; 0 when it is not running
+    QTimer* 全部显示计时器_ = nullptr;
 };
