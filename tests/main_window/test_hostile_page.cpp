@@ -127,6 +127,15 @@ std::vector<页面> 对抗页面() {
             }
         }
     }
+    // The parser's own worst case: each paragraph copies every formatting element still open,
+    // each of another kind (its attributes) so that none replaces another.
+    for (const int 对 : {100, 250, 2000}) {
+        QByteArray 正文;
+        for (int i = 0; i < 对; ++i) {
+            正文 += "<p><b id=" + QByteArray::number(i) + ">";
+        }
+        页面表.push_back({"paragraphs copying formatting " + QByteArray::number(对), 正文});
+    }
     return 页面表;
 }
 

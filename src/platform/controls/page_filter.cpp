@@ -257,6 +257,9 @@ class 整理器 {
                     .arg(页面.size())
                     .arg(页面限度::最大字符数)};
     }
+    if (const qsizetype 标签数 = 页面.count(u'<'); 标签数 > 页面限度::最多标签) {
+        return {{}, QStringLiteral("%1 tags, more than %2").arg(标签数).arg(页面限度::最多标签)};
+    }
     const QByteArray 字节 = 页面.toUtf8();
     GumboOptions 选项 = kGumboDefaultOptions;
     选项.max_errors = 0;  // the parse errors are of no use here

@@ -17,11 +17,14 @@ struct 整理后的页面 {
 
 整理后的页面 整理页面(const QString& 页面);
 
-// The longest page the parser is given (its cost grows faster than the page in the worst
-// cases), and the limits of the tree: elements in all, depth of elements, depth of tables, and
-// characters of text.
+// What the parser is given at most: characters, and '<' signs (every tag the tokenizer makes
+// begins with one, however it is spelled). The parser's cost grows with the square of the
+// tags in the worst cases (formatting elements it copies into every new paragraph), so these
+// bound its time; the limits of the tree then bound the layout's: elements in all, depth of
+// elements, depth of tables, and characters of text.
 namespace 页面限度 {
 inline constexpr int 最大字符数 = 64 * 1024;
+inline constexpr int 最多标签 = 512;
 inline constexpr int 最多元素 = 1024;
 inline constexpr int 最大嵌套 = 64;
 inline constexpr int 最大表格嵌套 = 4;
