@@ -412,8 +412,19 @@ void Form_Main::再次启动(const QStringList& 参数) {
 }
 
 void Form_Main::报告程序无应答(const QString& 数据库路径) {
-    const QString 全文 = QStringLiteral("Quillet已在运行，但没有响应，本次启动已结束。") +
+    const QString 全文 = QStringLiteral(
+                             "Quillet已在运行（也可能是在另一次登录中或由另一个用户启动的），"
+                             "但没有响应，本次启动已结束。") +
                          QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径);
+    显示启动错误(全文);
+}
+
+void Form_Main::报告无法加锁(const QString& 数据库路径, const QString& 锁文件) {
+    const QString 全文 = QStringLiteral(
+                             "无法锁定便签数据库：程序文件夹中不能创建锁文件（文件夹不可写入，"
+                             "或磁盘已满）。为免两个程序同时写入同一个数据库，本次启动已结束。") +
+                         QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径) +
+                         QStringLiteral("\n锁文件：") + QDir::toNativeSeparators(锁文件);
     显示启动错误(全文);
 }
 

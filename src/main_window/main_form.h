@@ -56,6 +56,8 @@ class Form_Main : public QMainWindow,
     // Tells the user that the program runs for the note database but does not answer, so this
     // start ends.
     static void 报告程序无应答(const QString& 数据库路径);
+    // Tells the user that the database's lock could not be taken, so this start ends.
+    static void 报告无法加锁(const QString& 数据库路径, const QString& 锁文件);
 
     // The controls.
     platform::controls::WebPane* WebBrowser_广告 = nullptr;
