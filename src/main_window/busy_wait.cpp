@@ -17,7 +17,6 @@ namespace {
 struct 等待状态 {
     QPointer<QProgressDialog> 提示;
     bool 指针已改 = false;
-    bool 已放弃 = false;
 };
 
 等待状态& 状态() {
@@ -35,17 +34,18 @@ void 显示提示() {
     // Modal: no command can start while this one waits.
     提示->setWindowModality(Qt::ApplicationModal);
     提示->setMinimumDuration(0);
-    QObject::connect(提示, &QProgressDialog::canceled, [] { 状态().已放弃 = true; });
     提示->show();
     状态().提示 = 提示;
 }
 
 bool 等待(std::chrono::milliseconds 已等待) {
     等待状态& 当前 = 状态();
-    if (!当前.提示 && !当前.已放弃 && 已等待 >= 提示延迟) {
+    // Its button, Esc or closing it gives up.
+    const auto 已放弃 = [&] { return 当前.提示 && 当前.提示->wasCanceled(); };
+    if (!当前.提示 && 已等待 >= 提示延迟) {
         显示提示();
     }
-    if (当前.已放弃) {
+    if (已放弃()) {
         return false;
     }
     // Until the window is up, the user's input waits in the queue (no command may start);
@@ -53,7 +53,7 @@ bool 等待(std::chrono::milliseconds 已等待) {
     QEventLoop 循环;
     QTimer::singleShot(5, &循环, &QEventLoop::quit);
     循环.exec(当前.提示 ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-    return !当前.已放弃;
+    return !已放弃();
 }
 
 void 结束() {
@@ -63,7 +63,6 @@ void 结束() {
         QApplication::restoreOverrideCursor();
         当前.指针已改 = false;
     }
-    当前.已放弃 = false;
 }
 
 }  // namespace
