@@ -226,6 +226,9 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
         新建 ? store::新建便签语句(值, 此刻) : store::修改便签语句(值, 此刻, 便签编号);
     QPointer<QWidget> 自身(this);
     try {
+        if (!新建 && !仍是原便签()) {
+            return 便签已删除();
+        }
         自定义变量::全局数据库().数据库_添加_语句(语句);
     } catch (const dao::Error& 错误) {
         消息::数据库错误(this, QStringLiteral("便签没有保存，输入的内容仍在编辑框中。"), 错误);
@@ -249,6 +252,15 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
     return 写入结果::已写入;
 }
 
+bool Form_添加便签::仍是原便签() const {
+    if (!便签创建时间) {
+        return true;
+    }
+    const dao::Recordset 记录 =
+        自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(QString::number(便签编号)));
+    return !记录.Eof() && 记录.Fields(QStringLiteral("CreateTime")).ToText() == *便签创建时间;
+}
+
 Form_添加便签::写入结果 Form_添加便签::便签已删除() {
     // The note was deleted while it was being edited (from the list, its note menu or another
     // program): the update changed nothing. The text is kept; the user may store it as a new
@@ -256,7 +268,8 @@ Form_添加便签::写入结果 Form_添加便签::便签已删除() {
     QPointer<QWidget> 自身(this);
     const QMessageBox::StandardButton 回答 =
         消息::显示(this, QMessageBox::Warning,
-                   QStringLiteral("正在修改的便签已被删除，修改没有保存。\n\n"
+                   QStringLiteral("正在修改的便签已被删除（或便签数据库已被别的文件替换，这个编号"
+                                  "现在属于另一条便签），修改没有保存。\n\n"
                                   "要把编辑框中的内容另存为一条新便签吗？选择“继续编辑”则不保存，"
                                   "内容仍留在编辑框中。"),
                    {{QMessageBox::Save, QStringLiteral("另存为新便签")},
@@ -268,6 +281,7 @@ Form_添加便签::写入结果 Form_添加便签::便签已删除() {
         return 写入结果::未写入;
     }
     便签编号 = 0;
+    便签创建时间.reset();
     return 写入(true);
 }
 

@@ -1,6 +1,7 @@
 #include "main_window/main_form.h"
 
 #include "main_window/autostart.h"
+#include "main_window/busy_wait.h"
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
@@ -177,6 +178,16 @@ void Form_Main::创建控件() {
     QObject::connect(Timer_自动升级, &QTimer::timeout, this,
                      [this] { 保护执行([this] { Timer_自动升级_Timer(); }); });
 
+    // A program that runs for days in the tray still makes each day's backup.
+    Timer_每日备份 = new QTimer(this);
+    Timer_每日备份->setObjectName(QStringLiteral("Timer_每日备份"));
+    Timer_每日备份->setInterval(std::chrono::minutes(5));
+    QObject::connect(Timer_每日备份, &QTimer::timeout, this, [] {
+        数据库操作模块& 库 = 自定义变量::全局数据库();
+        自动备份::每日备份(库, 库.路径(), store::现在().date());
+    });
+    数据库等待::安装();
+
     TrayIcon = new QSystemTrayIcon(程序图标(), this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     TrayIcon->setToolTip(QStringLiteral("Quillet"));
@@ -343,12 +354,47 @@ Class_主窗体& Form_Main::主窗体对象() {
     return *主窗体对象_;
 }
 
+namespace {
+
+// What the user can do about a database that stops the start, by its cause. Restoring a backup
+// throws away every change since it was made: it is offered only for a file that is damaged or
+// missing, never for one that is merely busy or read-only.
+QString 启动失败建议(dao::错误类别 类别, const QString& 路径) {
+    switch (类别) {
+        case dao::错误类别::已锁定:
+            return QStringLiteral(
+                "\n\n数据库正被另一个程序使用。请等它完成，或关闭那个程序"
+                "（也可能是另一个正在运行的Quillet），然后重新启动Quillet。数据库没有损坏，"
+                "不需要恢复备份。");
+        case dao::错误类别::只读:
+            return QStringLiteral(
+                "\n\n数据库文件或它所在的文件夹是只读的。请让它们可以写入（例如去掉文件的"
+                "只读属性，或给当前用户写入权限），然后重新启动Quillet。数据库没有损坏，"
+                "不需要恢复备份。");
+        case dao::错误类别::文件已移动:
+        case dao::错误类别::读写失败:
+        case dao::错误类别::结构不符:
+            return {};
+        case dao::错误类别::已损坏:
+        case dao::错误类别::其他:
+            break;
+    }
+    const QString 备份 = 自动备份::最新备份(路径);
+    return 备份.isEmpty()
+               ? QStringLiteral("\n\n没有自动备份。")
+               : QStringLiteral("\n\n最新的自动备份：") + QDir::toNativeSeparators(备份) +
+                     QStringLiteral("\n（程序退出后，用它替换数据库文件即可恢复便签。）");
+}
+
+}  // namespace
+
 int Form_Main::Form_Load() {
     const QString 目录 =
         选项_.程序目录.isEmpty() ? QCoreApplication::applicationDirPath() : 选项_.程序目录;
     const QString 路径 = 自定义变量::数据库路径(目录);
     bool 已打开 = false;
     QString 错误文字;
+    dao::错误类别 错误类别 = dao::错误类别::其他;
     try {
         QDir::setCurrent(目录);
         if (选项_.程序目录.isEmpty()) {
@@ -363,20 +409,16 @@ int Form_Main::Form_Load() {
         工具_开机启动->setChecked(开机启动勾选_);
     } catch (const dao::Error& 错误) {
         错误文字 = QStringLiteral("错误 %1：%2").arg(错误.Number()).arg(错误.Description());
+        错误类别 = 错误.类别();
     } catch (const std::exception& 错误) {
         错误文字 = QString::fromLocal8Bit(错误.what());
     }
     if (!错误文字.isNull()) {
         const QString 说明 = 已打开 ? QStringLiteral("无法读取便签数据库，程序将退出。")
                                     : QStringLiteral("无法打开便签数据库，程序将退出。");
-        const QString 备份 = 自动备份::最新备份(路径);
-        const QString 全文 =
-            说明 + QStringLiteral("\n\n") + 错误文字 + QStringLiteral("\n\n数据库文件：") +
-            QDir::toNativeSeparators(路径) +
-            (备份.isEmpty()
-                 ? QStringLiteral("\n\n没有自动备份。")
-                 : QStringLiteral("\n\n最新的自动备份：") + QDir::toNativeSeparators(备份) +
-                       QStringLiteral("\n（程序退出后，用它替换数据库文件即可恢复便签。）"));
+        const QString 全文 = 说明 + QStringLiteral("\n\n") + 错误文字 +
+                             QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径) +
+                             启动失败建议(错误类别, 路径);
         显示启动错误(全文);
         return 1;
     }
@@ -391,6 +433,7 @@ int Form_Main::Form_Load() {
         show();
     }
     Timer_自动升级->start();
+    Timer_每日备份->start();
     QTimer::singleShot(0, this, [this, 路径] { 显示后启动(路径); });
     return 0;
 }
@@ -579,7 +622,9 @@ void Form_Main::编辑_删除_Click() {
         return;
     }
     try {
-        自定义变量::全局数据库().数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
+        数据库操作模块& 库 = 自定义变量::全局数据库();
+        自动备份::删除前备份(库, 库.路径(), store::现在());
+        库.数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
         列表.设置勾选(行, false);
         列表.删除行(行);
     } catch (const store::编号错误& 错误) {
@@ -612,6 +657,7 @@ void Form_Main::编辑_修改_Click() {
                      消息框父窗口());
             return;
         }
+        编辑器->便签创建时间 = 记录.Fields(QStringLiteral("CreateTime")).ToText();
         const std::int32_t 背景 = store::背景颜色(记录);
         编辑器->设置内容背景颜色(背景);
         编辑器->ColorPicker_背景颜色()->设置颜色(背景);

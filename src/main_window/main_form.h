@@ -64,6 +64,8 @@ class Form_Main : public QMainWindow,
     QTabWidget* TabControl_Main = nullptr;
     platform::controls::ListView* ListView_Quillet = nullptr;
     QTimer* Timer_自动升级 = nullptr;
+    // Looks every few minutes whether the day has changed, for the day's backup.
+    QTimer* Timer_每日备份 = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr;
 
     // The menus: four in the menu bar, three opened only as popups.

@@ -236,7 +236,8 @@ class MainCommandsTest : public QObject {
               QStringLiteral("INSERT INTO Tips(ID,BackColor,Visual) Values('0 OR 1=1',255,1)")});
         Form_Main* 窗口 = 新主窗口(*目录);
         QCOMPARE(窗口->Form_Load(), 0);
-        QCOMPARE(便签窗口().at(1)->背景颜色(), 12648447);  // shown, but looked up by no query
+        // Looked up by its exact text, quoted: the row's own colour, and no other row's.
+        QCOMPARE(便签窗口().at(1)->背景颜色(), 255);
         窗口->ListView_Quillet->选中(2);
         for (auto 命令 : {&Form_Main::编辑_删除_Click, &Form_Main::编辑_修改_Click}) {
             消息框应答 应答(QMessageBox::Ok);
