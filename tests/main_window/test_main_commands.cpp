@@ -11,6 +11,7 @@
 #include "platform/controls/listview.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
+#include "store/deleted_notes.h"
 #include "store/globals.h"
 
 #include <QAction>
@@ -260,21 +261,24 @@ class MainCommandsTest : public QObject {
         }
     }
 
-    void reloadKeepsWindowsAndRestoresMarks() {
+    void reloadKeepsMarksAndShowsNewNotes() {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->ListView_Quillet->设置勾选(1, false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(便签窗口().size(), std::size_t{2});
         目录->添加({{QStringLiteral("丁")}});
+        窗口->ListView_Quillet->选中(2);
         窗口->编辑_刷新列表_Click();
         QCOMPARE(窗口->ListView_Quillet->行数(), 4);
         QCOMPARE(窗口->ListView_Quillet->子项(4, 2), QStringLiteral("丁"));
-        for (int 行 = 1; 行 <= 4; ++行) {
+        // A hidden note stays hidden; a note new to the list is shown, as at start.
+        QVERIFY(!窗口->ListView_Quillet->勾选(1));
+        for (int 行 = 2; 行 <= 4; ++行) {
             QVERIFY(窗口->ListView_Quillet->勾选(行));
         }
-        // The reload opens and closes no window.
-        QCOMPARE(便签窗口().size(), std::size_t{2});
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+        QCOMPARE(窗口->ListView_Quillet->选中行(), 2);
     }
 
     void lockedDatabaseIsReported() {
@@ -303,16 +307,24 @@ class MainCommandsTest : public QObject {
         窗口->ListView_Quillet->选中(1);
         窗口->编辑_修改_Click();  // still listed, no longer stored
         QCOMPARE(应答.次数, 1);
-        // Gone from the list after a reload, its window stays until its note menu is used.
+        // The reload finds its row gone: its window closes, and the note is kept as a delete
+        // here is, so it can be undone with its colours and its window.
         窗口->编辑_刷新列表_Click();
-        窗口->设置当前便签编号(编号[0]);
-        窗口->便签菜单_修改_Click();
-        QCOMPARE(应答.次数, 2);
-        QCOMPARE(便签窗口().size(), std::size_t{3});
-        窗口->便签菜单_删除_Click();
-        QCOMPARE(应答.次数, 3);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(窗口标签(), (QStringList{QString::number(编号[1]), QString::number(编号[2])}));
+        QCOMPARE(已删除便签::条数(自定义变量::全局数据库()), 1);
+        窗口->设置当前便签编号(编号[0]);
+        窗口->便签菜单_修改_Click();  // no window, no row: nothing to say
+        QCOMPARE(应答.次数, 1);
+        窗口->编辑_撤销删除_Click();
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(窗口->ListView_Quillet->子项(窗口->ListView_Quillet->选中行(), 1),
+                 QString::number(编号[0]));
+        const auto 窗口表 = 便签窗口();
+        QCOMPARE(窗口表.size(), std::size_t{3});
+        QCOMPARE(窗口表.back()->Tag, QString::number(编号[0]));
+        QCOMPARE(窗口表.back()->背景颜色(), 0x00112233);
+        QCOMPARE(窗口表.back()->文字颜色(), 0x00445566);
     }
 
     void noteMenuActsOnTheCurrentNote() {
@@ -491,12 +503,8 @@ class MainCommandsTest : public QObject {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         编辑器宿主& 宿主 = *窗口;
-        QCOMPARE(宿主.列表行数(), 3);
-        宿主.设置行勾选(3, false);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(便签窗口().size(), std::size_t{2});
-        宿主.设置行勾选(3, true);
-        QCOMPARE(便签窗口().size(), std::size_t{3});
+        宿主.选中便签(编号[1]);
+        QCOMPARE(窗口->ListView_Quillet->选中行(), 2);
 
         // A changed note: reload, then the open window takes the new text.
         auto& 数据库 = 自定义变量::全局数据库();

@@ -117,6 +117,8 @@ class TestMainController : public QObject {
     }
 
     void cleanup() {
+        // A test may have wired the marks to its own locals; closing the windows clears marks.
+        列表->勾选已改变 = nullptr;
         for (const auto& 条目 : platform::Forms::快照()) {
             delete 条目.窗口.data();
         }
