@@ -160,12 +160,14 @@ void Form_Main::创建控件() {
     ListView_Quillet->菜单键 = [this](QPoint 位置) {
         platform::controls::键盘弹出(*列表菜单, 位置);
     };
-    // A double click on a row opens it; one on the check box only toggles the mark (the view
-    // takes that click itself and reports no double click).
-    QObject::connect(ListView_Quillet, &QAbstractItemView::doubleClicked, this,
-                     [this](const QModelIndex& 索引) {
-                         保护执行([this, 行 = 索引.row() + 1] { ListView_Quillet_DblClick(行); });
-                     });
+    // A double click on a row opens it; one in the first column, the check box's, only toggles
+    // the mark.
+    QObject::connect(
+        ListView_Quillet, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& 索引) {
+            if (索引.column() != 0) {
+                保护执行([this, 行 = 索引.row() + 1] { ListView_Quillet_DblClick(行); });
+            }
+        });
 
     WebBrowser_广告->setGeometry(0, 0, 缇转像素(9465), 缇转像素(1005));
     TabControl_Main->setGeometry(缇转像素(30), 缇转像素(1050), 缇转像素(9435), 缇转像素(6075));
