@@ -237,6 +237,7 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
     if (!新建 && 自定义变量::全局数据库().受影响行数() == 0) {
         return 便签已删除();
     }
+    const std::int32_t 编号 = 新建 ? 自定义变量::全局数据库().新行编号() : 便签编号;
     try {
         宿主_.编辑_刷新列表_Click();
     } catch (const dao::Error& 错误) {
@@ -249,6 +250,7 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
         }
     }
     宿主_.刷新便签();
+    宿主_.选中便签(编号);
     return 写入结果::已写入;
 }
 
@@ -301,16 +303,8 @@ void Form_添加便签::PushButton_保存并关闭_Click() {
     if (!保存便签()) {
         return;
     }
-    // Turning the last row's mark off and on again closes and reopens its desktop window;
-    // for a note just added that first puts it on the desktop.
-    const int 行数 = 宿主_.列表行数();
-    if (行数 >= 1) {
-        宿主_.设置行勾选(行数, false);
-        const int 末行 = 宿主_.列表行数();
-        if (末行 >= 1) {
-            宿主_.设置行勾选(末行, true);
-        }
-    }
+    // The list reload of the save has opened a new note's window; an edited note's window
+    // shows the new text already, and no other note's window is touched.
     卸载();
 }
 

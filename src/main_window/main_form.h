@@ -2,6 +2,7 @@
 
 #include "desktop_note/note_window.h"
 #include "editor/editor_dialog.h"
+#include "main_window/main_controller.h"
 #include "platform/forms/forms.h"
 
 #include <QByteArray>
@@ -19,7 +20,6 @@ class QMenu;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
-class Class_主窗体;
 namespace platform::controls {
 class ListView;
 class WebPane;
@@ -105,6 +105,7 @@ class Form_Main : public QMainWindow,
     void 文件_退出_Click();
     void 编辑_删除_Click();
     void 编辑_修改_Click();
+    void 编辑_撤销删除_Click();
     void 编辑_刷新列表_Click() override;
     void 工具_开机启动_Click();
     void 帮助_关于_Click();
@@ -118,6 +119,7 @@ class Form_Main : public QMainWindow,
     void 列表菜单_全部显示_Click();
     void 列表菜单_删除_Click();
     void 列表菜单_修改_Click();
+    void 列表菜单_撤销删除_Click();
     void 列表菜单_刷新列表_Click();
     void 便签菜单_修改_Click();
     void 便签菜单_删除_Click();
@@ -126,6 +128,7 @@ class Form_Main : public QMainWindow,
     // Notifications of the list, the tray icon and the timer.
     void ListView_Quillet_ItemCheck(int 行);
     void ListView_Quillet_MouseButton(Qt::MouseButton 按键, QPoint 全局位置);
+    void ListView_Quillet_DblClick(int 行);
     void TrayIcon_Activate();
     void TrayIcon_MouseButton(Qt::MouseButton 按键);
     void Timer_自动升级_Timer();
@@ -141,8 +144,7 @@ class Form_Main : public QMainWindow,
 
     // 编辑器宿主 (编辑_刷新列表_Click above)
     void 刷新便签() override;
-    int 列表行数() const override;
-    void 设置行勾选(int 行, bool 勾选) override;
+    void 选中便签(std::int32_t 编号) override;
 
   protected:
     void closeEvent(QCloseEvent* 事件) override;
@@ -161,6 +163,11 @@ class Form_Main : public QMainWindow,
     int 选中便签行();
     // Finds the row of 当前便签编号; 0 when no row holds it.
     int 当前便签行() const;
+    // The row of the note with this id text; 0 when no row holds it.
+    int 便签行(const QString& 编号) const;
+    // Reloads the list (see Class_主窗体::重新载入), keeps the notes whose rows went so that
+    // their delete can be undone, and keeps the selected note selected.
+    Class_主窗体::重新载入结果 重新载入列表(const QSet<QString>& 不显示 = {});
     // A note-menu command for a note whose row is gone: says so, and closes its windows or not.
     void 便签不在列表中(bool 关闭窗口);
     QWidget* 消息框父窗口();
