@@ -328,7 +328,7 @@ class TestMainController : public QObject {
         const auto [一, 二, 三] = 三条显示的便签();
         列表->设置勾选(1, false);
         处理删除();
-        // The spec's plain reload marks the row again without opening its window.
+        // A plain refill of the list marks the row again without opening its window.
         重新载入();
         QVERIFY(列表->勾选(1) && 便签窗口(一).empty());
         列表->设置勾选(3, false);
