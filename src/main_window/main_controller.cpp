@@ -219,15 +219,9 @@ Class_主窗体::重新载入结果 Class_主窗体::重新载入(platform::cont
     std::vector<已删除便签::列表所知> 原有;
     QHash<QString, std::size_t> 原有位置;
     for (int 行 = 1; 行 <= 列表.行数(); ++行) {
-        已删除便签::列表所知 便签{列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3),
-                                  列表.子项(行, 4), std::nullopt,     std::nullopt,
-                                  列表.勾选(行)};
-        if (const auto 颜色 = 窗口颜色(便签.编号)) {
-            便签.背景颜色 = 颜色->first;
-            便签.字体颜色 = 颜色->second;
-        }
-        原有位置.insert(便签.编号, 原有.size());
-        原有.push_back(std::move(便签));
+        原有位置.insert(列表.子项(行, 1), 原有.size());
+        原有.push_back({列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3), 列表.子项(行, 4),
+                        std::nullopt, std::nullopt, 列表.勾选(行)});
     }
     列表.清除行();
     刷新数据(列表, 记录集);
@@ -269,6 +263,11 @@ Class_主窗体::重新载入结果 Class_主窗体::重新载入(platform::cont
     }
     for (auto& 便签 : 原有) {
         if (原有位置.contains(便签.编号)) {
+            // What its window shows is all that is left of its colours.
+            if (const auto 颜色 = 窗口颜色(便签.编号)) {
+                便签.背景颜色 = 颜色->first;
+                便签.字体颜色 = 颜色->second;
+            }
             关闭便签窗口(便签.编号);
             结果.已消失.push_back(std::move(便签));
         }

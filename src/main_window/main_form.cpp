@@ -747,7 +747,15 @@ void Form_Main::编辑_撤销删除_Click() {
     if (!恢复->显示) {
         不显示.insert(编号);
     }
-    重新载入列表(不显示);
+    try {
+        重新载入列表(不显示);
+    } catch (const dao::Error& 错误) {
+        消息::数据库错误(消息框父窗口(),
+                         QStringLiteral("便签已恢复，但无法重新读取便签列表，它还没有出现在列表中。"
+                                        "按 F5 可再试。"),
+                         错误);
+        return;
+    }
     ListView_Quillet->选中(便签行(编号));
 }
 

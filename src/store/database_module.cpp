@@ -111,10 +111,8 @@ long 数据库操作模块::受影响行数() const {
     return 当前数据库 ? 当前数据库->RecordsAffected() : 0;
 }
 
-std::int32_t 数据库操作模块::新行编号() {
-    return 数据库_查找_语句(QStringLiteral("SELECT last_insert_rowid() AS ID"))
-        .Fields(QStringLiteral("ID"))
-        .ToInt32();
+std::int32_t 数据库操作模块::新行编号() const {
+    return 当前数据库 ? static_cast<std::int32_t>(当前数据库->LastInsertId()) : 0;
 }
 
 QString 数据库操作模块::错误说明(const dao::Error& 错误) const {
