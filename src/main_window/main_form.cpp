@@ -1,5 +1,6 @@
 #include "main_window/main_form.h"
 
+#include "editor/drafts.h"
 #include "main_window/autostart.h"
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
@@ -36,6 +37,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
@@ -122,6 +124,9 @@ Form_Main::Form_Main(主窗体启动选项 选项)
     Form_Resize();
 
     qApp->installEventFilter(this);
+    // Log-out: what the editors hold is on disk before the session ends the program.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, this,
+                     [](QSessionManager&) { 草稿::全部立即保存(); });
 }
 
 Form_Main::~Form_Main() {
@@ -356,6 +361,7 @@ int Form_Main::Form_Load() {
             自定义变量::全局数据库().打开数据库(路径, QString());
         }
         已打开 = true;
+        草稿::启用(路径);
         WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
         // The notes read: the day's backup, of a database known to be good.
@@ -393,6 +399,9 @@ int Form_Main::Form_Load() {
         show();
     }
     Timer_自动升级->start();
+    // Drafts an earlier run left behind are offered once the program runs.
+    QTimer::singleShot(0, this,
+                       [this] { 保护执行([this] { 草稿::提供恢复(*this, 消息框父窗口()); }); });
     return 0;
 }
 
@@ -512,6 +521,8 @@ void Form_Main::文件_退出_Click() {
 
 void Form_Main::结束程序() {
     正在退出_ = true;
+    // What the editors hold outlives them: it is offered again at the next start.
+    草稿::保存全部并保留();
     for (const auto& 条目 : platform::Forms::快照()) {
         if (!条目.存在()) {
             continue;
@@ -536,6 +547,7 @@ void Form_Main::结束程序() {
 
 void Form_Main::文件_新建_Click() {
     auto* 编辑器 = new Form_添加便签(*this);
+    草稿::守护(*编辑器, QString());
     编辑器->show();
 }
 
@@ -597,6 +609,8 @@ void Form_Main::编辑_修改_Click() {
         const std::int32_t 字色 = store::字体颜色(记录);
         编辑器->设置内容字体颜色(字色);
         编辑器->ColorPicker_字体颜色()->设置颜色(字色);
+        草稿::守护(*编辑器, 编辑框文字(*编辑器->FlatEdit_内容()),
+                   记录.Fields(QStringLiteral("CreateTime")).ToText());
         编辑器.release()->show();
     } catch (const store::编号错误& 错误) {
         编辑器.reset();
