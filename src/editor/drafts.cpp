@@ -55,8 +55,10 @@ std::vector<草稿守护*>& 活动守护() {
 
 bool 程序结束 = false;
 
+// The whole name, without the line end that "$" would let through.
 QString 文件名模式() {
-    return QStringLiteral("^d[0-9]{1,20}-[0-9]{1,10}-[0-9]{1,10}\\.draft$");
+    return QRegularExpression::anchoredPattern(
+        QStringLiteral("d[0-9]{1,20}-[0-9]{1,10}-[0-9]{1,10}\\.draft"));
 }
 
 // A whole number of a JSON value within 32 bits.
