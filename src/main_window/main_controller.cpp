@@ -125,6 +125,9 @@ void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, i
     }
     窗口->Tag = 编号;
     窗口->setAttribute(Qt::WA_ShowWithoutActivating, !激活);
+    if (窗口打开前) {
+        窗口打开前(*窗口);
+    }
     窗口.release()->show();
 }
 

@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace platform::controls {
 class ListView;
 }
 class 便签菜单宿主;
+class Form_Quillet;
 
 // Class_主窗体: the controller behind the main window's note list. It sets up the five columns,
 // fills one row per note, and keeps the desktop note windows in step with the rows' marks.
@@ -33,6 +35,9 @@ class Class_主窗体 {
     void 关闭便签窗口(const QString& 编号);
 
     bool 数据已加载() const { return 数据已加载_; }
+
+    // Called with each new note window before it is first shown (its Tag set).
+    std::function<void(Form_Quillet&)> 窗口打开前;
 
   private:
     void 初始化列头();

@@ -5,6 +5,7 @@
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
+#include "main_window/note_places.h"
 #include "main_window/x11_hints.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
@@ -265,6 +266,11 @@ void Form_Main::创建菜单() {
     工具_开机启动 = 添加项(工具, QStringLiteral("工具_开机启动"),
                            QStringLiteral("开机自动启动程序[&R]"), &Form_Main::工具_开机启动_Click);
     工具_开机启动->setCheckable(true);
+    工具_记住便签位置 =
+        添加项(工具, QStringLiteral("工具_记住便签位置"), QStringLiteral("记住便签位置[&P]"),
+               &Form_Main::工具_记住便签位置_Click);
+    工具_记住便签位置->setCheckable(true);
+    工具->setToolTipsVisible(true);
     工具_桌面菜单 =
         添加项(工具, QStringLiteral("工具_桌面菜单"), QStringLiteral("添加桌面菜单便签[&D]"));
     工具_桌面菜单->setCheckable(true);
@@ -343,6 +349,11 @@ QAction* Form_Main::菜单项(const QString& 名称) const {
 Class_主窗体& Form_Main::主窗体对象() {
     if (!主窗体对象_) {
         主窗体对象_ = std::make_unique<Class_主窗体>(*ListView_Quillet, *this);
+        主窗体对象_->窗口打开前 = [this](Form_Quillet& 窗口) {
+            if (便签位置_) {
+                便签位置_->安放(窗口);
+            }
+        };
     }
     return *主窗体对象_;
 }
@@ -362,6 +373,15 @@ int Form_Main::Form_Load() {
         }
         已打开 = true;
         草稿::启用(路径);
+        便签位置_ = std::make_shared<便签位置::记录器>(路径);
+        if (便签位置_->可用()) {
+            工具_记住便签位置->setChecked(便签位置_->已开启());
+        } else {
+            工具_记住便签位置->setEnabled(false);
+            工具_记住便签位置->setToolTip(
+                QStringLiteral("在 Wayland 桌面上，窗口的位置由桌面决定，程序无法把便签放回原处，"
+                               "所以此项不可用。"));
+        }
         WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
         // The notes read: the day's backup, of a database known to be good.
@@ -639,6 +659,20 @@ void Form_Main::工具_开机启动_Click() {
                                : QStringLiteral("无法设置开机自动启动：启动项没有写入，"
                                                 "配置文件夹可能不可写。"),
                  消息框父窗口());
+    }
+}
+
+void Form_Main::工具_记住便签位置_Click() {
+    if (!便签位置_) {
+        return;
+    }
+    // A click has already toggled the item: it shows what the user asked for.
+    const bool 想要 = 工具_记住便签位置->isChecked();
+    if (!便签位置_->设置开启(想要)) {
+        工具_记住便签位置->setChecked(便签位置_->已开启());
+        显示错误(
+            QStringLiteral("无法保存“记住便签位置”的设置：配置文件夹可能不可写。设置没有改变。"),
+            消息框父窗口());
     }
 }
 
