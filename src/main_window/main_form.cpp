@@ -42,6 +42,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <exception>
@@ -426,9 +427,18 @@ int Form_Main::Form_Load() {
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
-    if (!隐藏启动(参数)) {
-        TrayIcon_Activate();
+    if (隐藏启动(参数)) {
+        return;
     }
+    if (isMinimized() || 关闭时已最小化_) {
+        // Not every window system lets a program restore a window it minimised (Wayland has
+        // no such request, and its compositor may not even report the window as minimised):
+        // shown afresh, it comes back in its normal state everywhere.
+        关闭时已最小化_ = false;
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    TrayIcon_Activate();
 }
 
 void Form_Main::报告程序无应答(const QString& 数据库路径) {
@@ -511,6 +521,7 @@ void Form_Main::closeEvent(QCloseEvent* 事件) {
         } else {
             // Nothing would bring a hidden window back without a tray.
             showMinimized();
+            关闭时已最小化_ = true;
         }
         return;
     }
@@ -833,7 +844,14 @@ void Form_Main::设置当前便签编号(std::int32_t 编号) {
     当前便签编号 = 编号;
 }
 
-void Form_Main::弹出便签菜单(QWidget*, std::optional<QPoint> 键盘位置) {
+void Form_Main::弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) {
+    // The menu belongs to the note it was opened from. Where a popup is placed relative to the
+    // window it belongs to (Wayland), the main window would put it far from the note, or,
+    // hidden or minimised, nowhere.
+    if (窗口 && 窗口->windowHandle()) {
+        便签菜单->winId();
+        便签菜单->windowHandle()->setTransientParent(窗口->windowHandle());
+    }
     if (键盘位置) {
         platform::controls::键盘弹出(*便签菜单, *键盘位置);
     } else {

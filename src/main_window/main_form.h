@@ -170,4 +170,6 @@ class Form_Main : public QMainWindow,
     bool 正在退出_ = false;
     bool 开机启动勾选_ = false;
     bool 曾经最小化_ = false;
+    // Closed without a tray, so minimised instead of hidden.
+    bool 关闭时已最小化_ = false;
 };
