@@ -5,8 +5,17 @@ SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
 
-# Building: compiler, build tools, and the Qt and SQLite headers and libraries.
-BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev"
+<<<<<<< HEAD
+# Building: compiler, build tools, the Qt and SQLite headers and libraries, and clang-format,
+# which checks the layout of the sources.
+BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev
+    clang-format"
+=======
+# Building: compiler, build tools, and the Qt, SQLite and HTML parser (gumbo, which brings its
+# library libgumbo1 for running) headers and libraries.
+BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev
+    libgumbo-dev"
+>>>>>>> work-18a
 # Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font,
 # certificates for https update lists, and the sqlite3 tool for copying the note database by
 # hand (the tests read it with it too).

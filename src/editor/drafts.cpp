@@ -387,6 +387,9 @@ void 打开编辑器(编辑器宿主& 宿主, const 草稿箱::条目& 条目, c
     const 草稿内容& 草稿 = 条目.草稿;
     auto* 编辑器 = new Form_添加便签(宿主);
     编辑器->便签编号 = 方式.修改原便签 ? 草稿.便签编号 : 0;
+    if (方式.修改原便签 && !草稿.创建时间.isEmpty()) {
+        编辑器->便签创建时间 = 草稿.创建时间;  // a save checks the row is still this note
+    }
     编辑器->FlatEdit_内容()->setPlainText(草稿.内容);
     编辑器->设置内容背景颜色(草稿.背景颜色);
     编辑器->ColorPicker_背景颜色()->设置颜色(草稿.背景颜色);

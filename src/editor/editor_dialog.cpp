@@ -3,6 +3,7 @@
 #include "editor/editor_companion.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/colour.h"
+#include "platform/controls/shared_icon.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/twips.h"
 #include "services/message_box.h"
@@ -15,7 +16,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -47,7 +47,8 @@ void 放置(QWidget* 控件, int 左, int 上, int 宽, int 高) {
 }
 
 QPushButton* 保存按钮(const QString& 标题, QWidget* 父) {
-    auto* 按钮 = new QPushButton(QIcon(QStringLiteral(":/icons/save.svg")), 标题, 父);
+    auto* 按钮 =
+        new QPushButton(platform::controls::共享图标(QStringLiteral(":/icons/save.svg")), 标题, 父);
     按钮->setIconSize(QSize(16, 16));
     // Neither button is pressed by Enter or Escape.
     按钮->setAutoDefault(false);
@@ -84,7 +85,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
       platform::Form(this),
       宿主_(宿主) {
     setWindowTitle(QStringLiteral("添加Quillet"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/editor.svg")));
+    setWindowIcon(platform::controls::共享图标(QStringLiteral(":/icons/editor.svg")));
     QFont 字体(QStringLiteral("Tahoma"));
     字体.setPointSizeF(8.25);
     setFont(字体);
@@ -225,6 +226,9 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
         新建 ? store::新建便签语句(值, 此刻) : store::修改便签语句(值, 此刻, 便签编号);
     QPointer<QWidget> 自身(this);
     try {
+        if (!新建 && !仍是原便签()) {
+            return 便签已删除();
+        }
         自定义变量::全局数据库().数据库_添加_语句(语句);
     } catch (const dao::Error& 错误) {
         消息::数据库错误(this, QStringLiteral("便签没有保存，输入的内容仍在编辑框中。"), 错误);
@@ -251,6 +255,15 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
     return 写入结果::已写入;
 }
 
+bool Form_添加便签::仍是原便签() const {
+    if (!便签创建时间) {
+        return true;
+    }
+    const dao::Recordset 记录 =
+        自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(QString::number(便签编号)));
+    return !记录.Eof() && 记录.Fields(QStringLiteral("CreateTime")).ToText() == *便签创建时间;
+}
+
 Form_添加便签::写入结果 Form_添加便签::便签已删除() {
     // The note was deleted while it was being edited (from the list, its note menu or another
     // program): the update changed nothing. The text is kept; the user may store it as a new
@@ -258,7 +271,8 @@ Form_添加便签::写入结果 Form_添加便签::便签已删除() {
     QPointer<QWidget> 自身(this);
     const QMessageBox::StandardButton 回答 =
         消息::显示(this, QMessageBox::Warning,
-                   QStringLiteral("正在修改的便签已被删除，修改没有保存。\n\n"
+                   QStringLiteral("正在修改的便签已被删除（或便签数据库已被别的文件替换，这个编号"
+                                  "现在属于另一条便签），修改没有保存。\n\n"
                                   "要把编辑框中的内容另存为一条新便签吗？选择“继续编辑”则不保存，"
                                   "内容仍留在编辑框中。"),
                    {{QMessageBox::Save, QStringLiteral("另存为新便签")},
@@ -270,6 +284,7 @@ Form_添加便签::写入结果 Form_添加便签::便签已删除() {
         return 写入结果::未写入;
     }
     便签编号 = 0;
+    便签创建时间.reset();
     return 写入(true);
 }
 

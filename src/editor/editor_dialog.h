@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -54,6 +55,10 @@ class Form_添加便签 : public QWidget, public platform::Form {
     std::int32_t 便签编号 = 0;
     // Called after each write of the text to the database (the drafts follow it).
     std::function<void()> 已保存;
+    // The creation time the note had when it was opened for editing. When set, a save first
+    // checks that the row with 便签编号 is still that note: a database replaced by an older copy
+    // reuses ids, and the edit must never land on another note.
+    std::optional<QString> 便签创建时间;
 
     QPlainTextEdit* FlatEdit_内容() const { return 内容_; }
     platform::controls::ColorPicker* ColorPicker_背景颜色() const { return 背景颜色_; }
@@ -90,6 +95,8 @@ class Form_添加便签 : public QWidget, public platform::Form {
     写入结果 写入(bool 新建);
     // The edited note is no longer stored: ask whether to save the text as a new note.
     写入结果 便签已删除();
+    // Whether the row with 便签编号 is still the note that was opened (see 便签创建时间).
+    bool 仍是原便签() const;
     // Shows a message; false when the editor was closed while the message was open.
     bool 提示(QMessageBox::Icon 图标, const QString& 文字);
 

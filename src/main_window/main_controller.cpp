@@ -4,6 +4,7 @@
 #include "platform/controls/listview.h"
 #include "platform/forms/forms.h"
 #include "platform/log/log.h"
+#include "services/message_box.h"
 #include "store/globals.h"
 #include "store/note_record.h"
 #include "store/statements.h"
@@ -11,6 +12,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -39,6 +41,22 @@ Form_Quillet* 便签窗口(const platform::Forms::条目& 条目) {
         return nullptr;
     }
     return dynamic_cast<Form_Quillet*>(条目.窗体);
+}
+
+// The row of the note with this id text. S2 reads the id as a number; an id that a file holds as
+// other text ('01', '+1', or no number at all) is then found by its exact text. No row (the note
+// was deleted by another program) gives an empty recordset.
+dao::Recordset 便签记录(const QString& 编号) {
+    数据库操作模块& 库 = 自定义变量::全局数据库();
+    try {
+        dao::Recordset 记录 = 库.数据库_查找_语句(store::单个便签语句(编号));
+        if (!记录.Eof()) {
+            return 记录;
+        }
+    } catch (const store::编号错误& 错误) {
+        qCWarning(lcMain).noquote() << 错误.Description() << "Looking the note up by its id text.";
+    }
+    return 库.数据库_查找_语句(store::按编号文字便签语句(编号));
 }
 
 }  // namespace
@@ -99,36 +117,36 @@ void Class_主窗体::刷新数据(platform::controls::ListView& 列表, dao::Re
 
 void Class_主窗体::初始化便签显示(platform::controls::ListView& 列表) {
     for (int 行 = 1; 行 <= 列表.行数(); ++行) {
-        if (列表.勾选(行)) {
-            创建便签窗口(列表, 行, false);
+        if (列表.勾选(行) && !创建便签窗口(列表, 行, false)) {
+            // Deleted since the list was filled (by another program, while the start went on):
+            // the start goes on, and the row's mark no longer claims a window.
+            qCWarning(lcMain).noquote()
+                << QStringLiteral("note %1 is no longer in the database, its window not opened")
+                       .arg(列表.子项(行, 1));
+            列表.设置勾选(行, false);
         }
     }
 }
 
-void Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, int 行, bool 激活) {
+bool Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, int 行, bool 激活) {
     // Until it is shown the window belongs to this call: a note that cannot be read leaves no
     // hidden window behind, and the error goes on to the caller.
     auto 窗口 = std::make_unique<Form_Quillet>(宿主_);
     窗口->Label_Quillet()->setText(列表.子项(行, 2));
     const QString 编号 = 列表.子项(行, 1);
-    try {
-        const dao::Recordset 记录集 =
-            自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号));
-        窗口->设置背景颜色(store::背景颜色(记录集));
-        窗口->设置文字颜色(store::字体颜色(记录集));
-    } catch (const store::编号错误& 错误) {
-        // A row whose id is no number (a file written by another tool) names no note that a
-        // statement may look up: the note is still shown, in a new note's colours.
-        qCWarning(lcMain).noquote() << 错误.Description();
-        窗口->设置背景颜色(store::新便签背景颜色);
-        窗口->设置文字颜色(store::新便签字体颜色);
+    const dao::Recordset 记录集 = 便签记录(编号);
+    if (记录集.Eof()) {
+        return false;
     }
+    窗口->设置背景颜色(store::背景颜色(记录集));
+    窗口->设置文字颜色(store::字体颜色(记录集));
     窗口->Tag = 编号;
     窗口->setAttribute(Qt::WA_ShowWithoutActivating, !激活);
     if (窗口打开前) {
         窗口打开前(*窗口);
     }
     窗口.release()->show();
+    return true;
 }
 
 void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行) {
@@ -137,7 +155,17 @@ void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行
     }
     if (列表.勾选(行)) {
         // Every set mark opens a window of its own, even when the note already has one.
-        创建便签窗口(列表, 行);
+        if (!创建便签窗口(列表, 行)) {
+            列表.设置勾选(行, false);
+            // Said once the list's own notification has ended: nothing modal runs inside it.
+            QPointer<QWidget> 窗口 = 列表.window();
+            QTimer::singleShot(0, &列表, [窗口] {
+                消息::显示(窗口 && 窗口->isVisible() ? 窗口.data() : nullptr,
+                           QMessageBox::Information,
+                           QStringLiteral("这条便签已不在便签数据库中（可能已被其他程序删除），"
+                                          "无法显示。按 F5 可刷新列表。"));
+            });
+        }
         return;
     }
     QString 编号;
@@ -206,10 +234,7 @@ void Class_主窗体::刷新便签() {
             }
             // Without a result the colour steps fail (value() throws) and are skipped.
             std::optional<dao::Recordset> 记录集;
-            忽略错误([&] {
-                记录集.emplace(
-                    自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号)));
-            });
+            忽略错误([&] { 记录集.emplace(便签记录(编号)); });
             忽略错误([&] { 窗口->Label_Quillet()->setText(列表.子项(行, 2)); });
             忽略错误([&] { 窗口->设置背景颜色(store::背景颜色(记录集.value())); });
             忽略错误([&] { 窗口->设置文字颜色(store::字体颜色(记录集.value())); });

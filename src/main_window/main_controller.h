@@ -42,8 +42,9 @@ class Class_主窗体 {
   private:
     void 初始化列头();
     // 激活: whether the new window takes the focus. The windows opened at start-up do not: they
-    // would pass it from one to the next, and the main window is the one to use.
-    void 创建便签窗口(platform::controls::ListView& 列表, int 行, bool 激活 = true);
+    // would pass it from one to the next, and the main window is the one to use. Returns false,
+    // opening nothing, when the database holds no note with the row's id any more.
+    bool 创建便签窗口(platform::controls::ListView& 列表, int 行, bool 激活 = true);
 
     platform::controls::ListView& ListView_Quillet_;
     便签菜单宿主& 宿主_;

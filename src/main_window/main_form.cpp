@@ -2,6 +2,7 @@
 
 #include "editor/drafts.h"
 #include "main_window/autostart.h"
+#include "main_window/busy_wait.h"
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
@@ -31,6 +32,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -54,10 +56,6 @@ using platform::缇转像素;
 
 constexpr int 设计宽度缇 = 9480;
 constexpr int 设计高度缇 = 7140;
-
-QIcon 程序图标() {
-    return QIcon(QStringLiteral(":/icons/quillet.svg"));
-}
 
 // The program's icon is given to each of its windows rather than to the whole application,
 // because the desktop note windows have none (on X11 each of them would otherwise carry a copy
@@ -175,6 +173,10 @@ void Form_Main::创建控件() {
     ListView_Quillet->setFocus();
     设置无障碍说明();
 
+    全部显示计时器_ = new QTimer(this);
+    全部显示计时器_->setSingleShot(true);
+    全部显示计时器_->setInterval(0);
+    QObject::connect(全部显示计时器_, &QTimer::timeout, this, [this] { 继续全部显示(); });
     Timer_自动升级 = new QTimer(this);
     Timer_自动升级->setObjectName(QStringLiteral("Timer_自动升级"));
     Timer_自动升级->setInterval(2000);
@@ -182,6 +184,16 @@ void Form_Main::创建控件() {
     Timer_自动升级->setSingleShot(true);
     QObject::connect(Timer_自动升级, &QTimer::timeout, this,
                      [this] { 保护执行([this] { Timer_自动升级_Timer(); }); });
+
+    // A program that runs for days in the tray still makes each day's backup.
+    Timer_每日备份 = new QTimer(this);
+    Timer_每日备份->setObjectName(QStringLiteral("Timer_每日备份"));
+    Timer_每日备份->setInterval(std::chrono::minutes(5));
+    QObject::connect(Timer_每日备份, &QTimer::timeout, this, [] {
+        数据库操作模块& 库 = 自定义变量::全局数据库();
+        自动备份::每日备份(库, 库.路径(), store::现在().date());
+    });
+    数据库等待::安装();
 
     TrayIcon = new QSystemTrayIcon(程序图标(), this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
@@ -359,12 +371,47 @@ Class_主窗体& Form_Main::主窗体对象() {
     return *主窗体对象_;
 }
 
+namespace {
+
+// What the user can do about a database that stops the start, by its cause. Restoring a backup
+// throws away every change since it was made: it is offered only for a file that is damaged or
+// missing, never for one that is merely busy or read-only.
+QString 启动失败建议(dao::错误类别 类别, const QString& 路径) {
+    switch (类别) {
+        case dao::错误类别::已锁定:
+            return QStringLiteral(
+                "\n\n数据库正被另一个程序使用。请等它完成，或关闭那个程序"
+                "（也可能是另一个正在运行的Quillet），然后重新启动Quillet。数据库没有损坏，"
+                "不需要恢复备份。");
+        case dao::错误类别::只读:
+            return QStringLiteral(
+                "\n\n数据库文件或它所在的文件夹是只读的。请让它们可以写入（例如去掉文件的"
+                "只读属性，或给当前用户写入权限），然后重新启动Quillet。数据库没有损坏，"
+                "不需要恢复备份。");
+        case dao::错误类别::文件已移动:
+        case dao::错误类别::读写失败:
+        case dao::错误类别::结构不符:
+            return {};
+        case dao::错误类别::已损坏:
+        case dao::错误类别::其他:
+            break;
+    }
+    const QString 备份 = 自动备份::最新备份(路径);
+    return 备份.isEmpty()
+               ? QStringLiteral("\n\n没有自动备份。")
+               : QStringLiteral("\n\n最新的自动备份：") + QDir::toNativeSeparators(备份) +
+                     QStringLiteral("\n（程序退出后，用它替换数据库文件即可恢复便签。）");
+}
+
+}  // namespace
+
 int Form_Main::Form_Load() {
     const QString 目录 =
         选项_.程序目录.isEmpty() ? QCoreApplication::applicationDirPath() : 选项_.程序目录;
     const QString 路径 = 自定义变量::数据库路径(目录);
     bool 已打开 = false;
     QString 错误文字;
+    dao::错误类别 错误类别 = dao::错误类别::其他;
     try {
         QDir::setCurrent(目录);
         if (选项_.程序目录.isEmpty()) {
@@ -383,29 +430,22 @@ int Form_Main::Form_Load() {
                 QStringLiteral("在 Wayland 桌面上，窗口的位置由桌面决定，程序无法把便签放回原处，"
                                "所以此项不可用。"));
         }
-        WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
-        // The notes read: the day's backup, of a database known to be good.
-        自动备份::每日备份(自定义变量::全局数据库(), 路径, store::现在().date());
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
         工具_开机启动->setChecked(开机启动勾选_);
     } catch (const dao::Error& 错误) {
         错误文字 = QStringLiteral("错误 %1：%2").arg(错误.Number()).arg(错误.Description());
+        错误类别 = 错误.类别();
     } catch (const std::exception& 错误) {
         错误文字 = QString::fromLocal8Bit(错误.what());
     }
     if (!错误文字.isNull()) {
         const QString 说明 = 已打开 ? QStringLiteral("无法读取便签数据库，程序将退出。")
                                     : QStringLiteral("无法打开便签数据库，程序将退出。");
-        const QString 备份 = 自动备份::最新备份(路径);
-        const QString 全文 =
-            说明 + QStringLiteral("\n\n") + 错误文字 + QStringLiteral("\n\n数据库文件：") +
-            QDir::toNativeSeparators(路径) +
-            (备份.isEmpty()
-                 ? QStringLiteral("\n\n没有自动备份。")
-                 : QStringLiteral("\n\n最新的自动备份：") + QDir::toNativeSeparators(备份) +
-                       QStringLiteral("\n（程序退出后，用它替换数据库文件即可恢复便签。）"));
+        const QString 全文 = 说明 + QStringLiteral("\n\n") + 错误文字 +
+                             QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(路径) +
+                             启动失败建议(错误类别, 路径);
         显示启动错误(全文);
         return 1;
     }
@@ -420,10 +460,22 @@ int Form_Main::Form_Load() {
         show();
     }
     Timer_自动升级->start();
+    Timer_每日备份->start();
+    QTimer::singleShot(0, this, [this, 路径] { 显示后启动(路径); });
     // Drafts an earlier run left behind are offered once the program runs.
     QTimer::singleShot(0, this,
                        [this] { 保护执行([this] { 草稿::提供恢复(*this, 消息框父窗口()); }); });
     return 0;
+}
+
+void Form_Main::显示后启动(const QString& 数据库路径) {
+    if (正在退出_) {
+        return;
+    }
+    WebBrowser_广告->导航(站点::广告页地址());
+    // The notes have been read: the day's backup is of a database known to be good. Nothing
+    // has written to it since.
+    自动备份::每日备份(自定义变量::全局数据库(), 数据库路径, store::现在().date());
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
@@ -442,8 +494,19 @@ void Form_Main::再次启动(const QStringList& 参数) {
 }
 
 void Form_Main::报告程序无应答(const QString& 数据库路径) {
-    const QString 全文 = QStringLiteral("Quillet已在运行，但没有响应，本次启动已结束。") +
+    const QString 全文 = QStringLiteral(
+                             "Quillet已在运行（也可能是在另一次登录中或由另一个用户启动的），"
+                             "但没有响应，本次启动已结束。") +
                          QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径);
+    显示启动错误(全文);
+}
+
+void Form_Main::报告无法加锁(const QString& 数据库路径, const QString& 锁文件) {
+    const QString 全文 = QStringLiteral(
+                             "无法锁定便签数据库：程序文件夹中不能创建锁文件（文件夹不可写入，"
+                             "或磁盘已满）。为免两个程序同时写入同一个数据库，本次启动已结束。") +
+                         QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径) +
+                         QStringLiteral("\n锁文件：") + QDir::toNativeSeparators(锁文件);
     显示启动错误(全文);
 }
 
@@ -554,6 +617,7 @@ void Form_Main::结束程序() {
     正在退出_ = true;
     // What the editors hold outlives them: it is offered again at the next start.
     草稿::保存全部并保留();
+    停止全部显示();
     for (const auto& 条目 : platform::Forms::快照()) {
         if (!条目.存在()) {
             continue;
@@ -601,7 +665,9 @@ void Form_Main::编辑_删除_Click() {
         return;
     }
     try {
-        自定义变量::全局数据库().数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
+        数据库操作模块& 库 = 自定义变量::全局数据库();
+        自动备份::删除前备份(库, 库.路径(), store::现在());
+        库.数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
         列表.设置勾选(行, false);
         列表.删除行(行);
     } catch (const store::编号错误& 错误) {
@@ -634,14 +700,14 @@ void Form_Main::编辑_修改_Click() {
                      消息框父窗口());
             return;
         }
+        编辑器->便签创建时间 = 记录.Fields(QStringLiteral("CreateTime")).ToText();
         const std::int32_t 背景 = store::背景颜色(记录);
         编辑器->设置内容背景颜色(背景);
         编辑器->ColorPicker_背景颜色()->设置颜色(背景);
         const std::int32_t 字色 = store::字体颜色(记录);
         编辑器->设置内容字体颜色(字色);
         编辑器->ColorPicker_字体颜色()->设置颜色(字色);
-        草稿::守护(*编辑器, 编辑框文字(*编辑器->FlatEdit_内容()),
-                   记录.Fields(QStringLiteral("CreateTime")).ToText());
+        草稿::守护(*编辑器, 编辑框文字(*编辑器->FlatEdit_内容()), *编辑器->便签创建时间);
         编辑器.release()->show();
     } catch (const store::编号错误& 错误) {
         编辑器.reset();
@@ -653,6 +719,7 @@ void Form_Main::编辑_修改_Click() {
 }
 
 void Form_Main::编辑_刷新列表_Click() {
+    停止全部显示();
     // The rows go only once the notes have been read again: a reload that fails keeps them.
     dao::Recordset 记录 = 主窗体对象().获取数据();
     ListView_Quillet->清除行();
@@ -700,6 +767,7 @@ void Form_Main::托盘菜单_显示窗口_Click() {
 }
 
 void Form_Main::托盘菜单_全部隐藏_Click() {
+    停止全部显示();
     const int 行数 = ListView_Quillet->行数();
     for (int 行 = 1; 行 <= 行数; ++行) {
         ListView_Quillet->设置勾选(行, false);
@@ -707,10 +775,22 @@ void Form_Main::托盘菜单_全部隐藏_Click() {
 }
 
 void Form_Main::托盘菜单_全部显示_Click() {
-    const int 行数 = ListView_Quillet->行数();
-    for (int 行 = 1; 行 <= 行数; ++行) {
-        ListView_Quillet->设置勾选(行, true);
+    全部显示下一行_ = 1;
+    继续全部显示();
+}
+
+void Form_Main::继续全部显示() {
+    QElapsedTimer 计时;
+    计时.start();
+    // The rows are looked at again every time: the handler of a mark may change the list.
+    while (全部显示下一行_ >= 1 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+        ListView_Quillet->设置勾选(全部显示下一行_++, true);
+        if (计时.elapsed() >= 全部显示每批毫秒 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+            全部显示计时器_->start();
+            return;
+        }
     }
+    停止全部显示();
 }
 
 void Form_Main::托盘菜单_退出程序_Click() {

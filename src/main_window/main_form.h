@@ -59,12 +59,16 @@ class Form_Main : public QMainWindow,
     // Tells the user that the program runs for the note database but does not answer, so this
     // start ends.
     static void 报告程序无应答(const QString& 数据库路径);
+    // Tells the user that the database's lock could not be taken, so this start ends.
+    static void 报告无法加锁(const QString& 数据库路径, const QString& 锁文件);
 
     // The controls.
     platform::controls::WebPane* WebBrowser_广告 = nullptr;
     QTabWidget* TabControl_Main = nullptr;
     platform::controls::ListView* ListView_Quillet = nullptr;
     QTimer* Timer_自动升级 = nullptr;
+    // Looks every few minutes whether the day has changed, for the day's backup.
+    QTimer* Timer_每日备份 = nullptr;
     QSystemTrayIcon* TrayIcon = nullptr;
 
     // The menus: four in the menu bar, three opened only as popups.
@@ -95,6 +99,10 @@ class Form_Main : public QMainWindow,
     std::function<bool()> 托盘可用;
     // The update check handed to the update library; by default 自定义方法::DoUpdate.
     std::function<void(std::int32_t 窗口句柄, const QByteArray& 地址)> 升级检查;
+    // 全部显示 opens the note windows in turns of about this many milliseconds (at least one
+    // window a turn) and lets the event loop run between them, so that the program keeps
+    // answering while thousands of windows appear.
+    int 全部显示每批毫秒 = 25;
 
     // Commands of the menus.
     void 文件_新建_Click();
@@ -161,6 +169,12 @@ class Form_Main : public QMainWindow,
     // A note-menu command for a note whose row is gone: says so, and closes its windows or not.
     void 便签不在列表中(bool 关闭窗口);
     QWidget* 消息框父窗口();
+    // Shows the next turn of 全部显示; a hide-all, a reload or the exit ends it.
+    void 继续全部显示();
+    void 停止全部显示() { 全部显示下一行_ = 0; }
+    // The start's work that no window needs for its first picture: run from the event loop
+    // once the windows have been shown.
+    void 显示后启动(const QString& 数据库路径);
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
@@ -172,4 +186,6 @@ class Form_Main : public QMainWindow,
     bool 曾经最小化_ = false;
     // Closed without a tray, so minimised instead of hidden.
     bool 关闭时已最小化_ = false;
+    int 全部显示下一行_ = 0;  // the row 全部显示 goes on from; 0 when it is not running
+    QTimer* 全部显示计时器_ = nullptr;
 };

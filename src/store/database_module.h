@@ -17,6 +17,8 @@ class 数据库操作模块 {
     void 关闭数据库();
     // Copies the open database to a new file (see dao::Database::BackupTo).
     void 备份数据库(const QString& 路径);
+    // The path of the database last opened (empty before the first).
+    const QString& 路径() const { return 路径_; }
     // Rows changed by the last action statement: 0 when an update or delete matched no note.
     long 受影响行数() const;
 

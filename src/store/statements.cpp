@@ -119,6 +119,10 @@ QString 修改便签语句(const 便签值& 值, const QDateTime& 现在, std::i
            QStringLiteral(" where id = ") + QString::number(编号);
 }
 
+QString 按编号文字便签语句(const QString& 编号文字) {
+    return QStringLiteral("Select * from Tips where CAST(ID AS TEXT) = ") + 文字值(编号文字);
+}
+
 QString 删除便签语句(const QString& 编号文字) {
     return QStringLiteral("Delete from Tips where id = ") + QString::number(便签编号(编号文字));
 }

@@ -38,6 +38,9 @@ QString 单个便签语句(const QString& 编号文字);                  // one
 QString 新建便签语句(const 便签值& 值, const QDateTime& 现在);  // insert
 QString 修改便签语句(const 便签值& 值, const QDateTime& 现在, std::int32_t 编号);  // update
 QString 删除便签语句(const QString& 编号文字);  // delete, by id text
+// One note by the exact text of its id, for an id a file holds as text ('01', '+1', 'a'): S2
+// reads such an id as a number and finds no row.
+QString 按编号文字便签语句(const QString& 编号文字);
 
 // A text value between apostrophes, its apostrophes doubled.
 QString 文字值(const QString& 文字);

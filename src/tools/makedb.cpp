@@ -3,7 +3,9 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -46,10 +48,26 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillet-makedb：%s 已存在，未做任何改动。\n", 路径);
         return 1;
     }
+    // The notes are private: the file is created empty ("x": never over an existing one) and
+    // readable by its owner alone before the engine writes a byte to it.
+    std::FILE* 新文件 = std::fopen(路径, "wx");
+    std::error_code 权限错误;
+    if (新文件 != nullptr) {
+        std::fclose(新文件);
+        std::filesystem::permissions(
+            路径, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+            权限错误);
+    }
+    if (新文件 == nullptr || 权限错误) {
+        std::fprintf(stderr, "quillet-makedb：无法创建 %s：%s\n", 路径,
+                     权限错误 ? 权限错误.message().c_str() : std::strerror(errno));
+        if (新文件 != nullptr) {
+            std::remove(路径);
+        }
+        return 1;
+    }
     sqlite3* db = nullptr;
-    // SQLITE_OPEN_EXCLUSIVE is not honoured by every VFS, so the existence check above guards
-    // the common case and the flags below never truncate an existing file.
-    int 代码 = sqlite3_open_v2(路径, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int 代码 = sqlite3_open_v2(路径, &db, SQLITE_OPEN_READWRITE, nullptr);
     char* 错误 = nullptr;
     if (代码 == SQLITE_OK) {
         代码 = sqlite3_exec(db, 建表语句, nullptr, nullptr, &错误);

@@ -212,6 +212,25 @@ class EditorTest : public QObject {
         QVERIFY(!编辑器->PushButton_保存且继续添加()->autoDefault());
     }
 
+    // Every editor shows the same icons: Qt keeps an icon's pictures under the icon's identity,
+    // so icons made anew for each editor would fill its pixmap cache a little with every edit.
+    void editorsShareTheirIcons() {
+        const auto 图标键 = [](const Form_添加便签* 编辑器) {
+            return QList<qint64>{编辑器->windowIcon().cacheKey(),
+                                 编辑器->PushButton_保存并关闭()->icon().cacheKey(),
+                                 编辑器->PushButton_保存且继续添加()->icon().cacheKey(),
+                                 编辑器->ColorPicker_字体颜色()->icon().cacheKey(),
+                                 编辑器->ColorPicker_背景颜色()->icon().cacheKey()};
+        };
+        QPointer<Form_添加便签> 甲 = 新编辑器();
+        const QList<qint64> 第一个 = 图标键(甲);
+        QCOMPARE(第一个[1], 第一个[2]);
+        甲->close();
+        处理删除();
+        QVERIFY(甲.isNull());
+        QCOMPARE(图标键(新编辑器()), 第一个);
+    }
+
     void addAndClose() {
         宿主->行数 = 3;  // the list before the reload
         QPointer<Form_添加便签> 编辑器 = 新编辑器();

@@ -11,6 +11,7 @@
 #include "platform/controls/listview.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
+#include "services/message_box.h"
 #include "store/globals.h"
 
 #include <QAction>
@@ -235,7 +236,8 @@ class MainCommandsTest : public QObject {
               QStringLiteral("INSERT INTO Tips(ID,BackColor,Visual) Values('0 OR 1=1',255,1)")});
         Form_Main* 窗口 = 新主窗口(*目录);
         QCOMPARE(窗口->Form_Load(), 0);
-        QCOMPARE(便签窗口().at(1)->背景颜色(), 12648447);  // shown, but looked up by no query
+        // Looked up by its exact text, quoted: the row's own colour, and no other row's.
+        QCOMPARE(便签窗口().at(1)->背景颜色(), 255);
         窗口->ListView_Quillet->选中(2);
         for (auto 命令 : {&Form_Main::编辑_删除_Click, &Form_Main::编辑_修改_Click}) {
             消息框应答 应答(QMessageBox::Ok);
@@ -464,7 +466,7 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{1});
         for (int 次 = 0; 次 < 2; ++次) {
             窗口->托盘菜单_全部显示_Click();
-            QCOMPARE(便签窗口().size(), std::size_t{3});
+            QTRY_COMPARE(便签窗口().size(), std::size_t{3});
             QCOMPARE(已勾选(), 3);
         }
         // The list menu's items do the same.
@@ -472,7 +474,59 @@ class MainCommandsTest : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(便签窗口().empty());
         窗口->菜单项(QStringLiteral("列表菜单_全部显示"))->trigger();
-        QCOMPARE(便签窗口().size(), std::size_t{3});
+        QTRY_COMPARE(便签窗口().size(), std::size_t{3});
+    }
+
+    // Show all opens the windows in turns with the event loop in between; what happens
+    // meanwhile is handled, a hide-all stops it, and a second show-all opens no window twice.
+    void showAllGoesInTurnsAndStops() {
+        std::vector<便签> 便签表(12, 便签{QStringLiteral("多")});
+        const std::vector<int> 编号表 = 目录->添加(便签表);
+        Form_Main* 窗口 = 新主窗口(*目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        窗口->全部显示每批毫秒 = 0;  // one window a turn
+
+        // Something the event loop has to do comes between the turns.
+        std::size_t 其间窗口数 = 0;
+        QTimer::singleShot(0, 窗口, [&] { 其间窗口数 = 便签窗口().size(); });
+        窗口->托盘菜单_全部显示_Click();
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        QTRY_COMPARE(便签窗口().size(), std::size_t{12});
+        QVERIFY(其间窗口数 >= 1 && 其间窗口数 < 12);
+
+        // Hidden halfway: nothing more appears.
+        窗口->托盘菜单_全部隐藏_Click();
+        窗口->托盘菜单_全部显示_Click();
+        QCoreApplication::processEvents();
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int 次 = 0; 次 < 20; ++次) {
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(便签窗口().empty());
+
+        // Shown twice at once: one window per note all the same.
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        窗口->托盘菜单_全部显示_Click();
+        窗口->托盘菜单_全部显示_Click();
+        QTRY_COMPARE(便签窗口().size(), std::size_t{12});
+        for (int 次 = 0; 次 < 20; ++次) {
+            QCoreApplication::processEvents();
+        }
+        QStringList 各窗口;
+        for (Form_Quillet* 便签窗 : 便签窗口()) {
+            各窗口 << 便签窗->Tag;
+        }
+        各窗口.sort();
+        QStringList 期望;
+        for (const int 一个 : 编号表) {
+            期望 << QString::number(一个);
+        }
+        期望.sort();
+        QCOMPARE(各窗口, 期望);
     }
 
     void trayActivationShowsTheWindow() {
@@ -522,6 +576,21 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{3});
         // The database is still open.
         自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips"));
+    }
+
+    // The exit question and the program's other message boxes carry the main window's own
+    // icon, not a new one each time (Qt would keep each new icon's pictures for good).
+    void messageBoxesShareTheProgramsIcon() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        消息框应答 应答(QMessageBox::No);
+        窗口->托盘菜单_退出程序_Click();
+        窗口->文件_退出_Click();
+        消息::显示(nullptr, QMessageBox::Information, QStringLiteral("说明"));
+        QCOMPARE(应答.次数, 3);
+        const qint64 主窗口图标 = 窗口->windowIcon().cacheKey();
+        QCOMPARE(应答.窗口图标键, QList<qint64>(3, 主窗口图标));
+        QVERIFY(!窗口->退出标志());
     }
 
     void exitClosesEverythingInLoadOrder() {

@@ -9,7 +9,9 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -398,23 +400,40 @@ class TestMainController : public QObject {
         QCOMPARE(便签窗口(二).at(0)->文字颜色(), 9);
     }
 
-    void openingErrorsReachTheCallerAndLeaveNoWindow() {
+    // A note deleted by another program after the list was filled: the start goes on without
+    // its window, and a mark set later is cleared with a word to the user. Failing queries
+    // still reach the caller.
+    void aVanishedNoteOpensNoWindowAndLosesItsMark() {
         const QString 一 = 新建便签(QStringLiteral("一"), 1, 2);
         新建便签(QStringLiteral("二"), 3, 4);
         控制器->初始化界面(*列表);
         数据库().数据库_删除_语句(store::删除便签语句(一));
         const int 之前 = platform::Forms::数量();
-        QVERIFY_THROWS_EXCEPTION(dao::Error, 控制器->初始化便签显示(*列表));
-        QCOMPARE(platform::Forms::数量(), 之前);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no longer in")));
+        控制器->初始化便签显示(*列表);
+        QCOMPARE(platform::Forms::数量(), 之前 + 1);
+        QVERIFY(!列表->勾选(1));
+        QVERIFY(列表->勾选(2));
 
-        列表->设置勾选(1, false);  // closing never fails
-        QVERIFY_THROWS_EXCEPTION(dao::Error, 列表->设置勾选(1, true));
-        QCOMPARE(platform::Forms::数量(), 之前);
-        QVERIFY(列表->勾选(1));
+        QString 文字;
+        QTimer 应答;
+        QObject::connect(&应答, &QTimer::timeout, [&] {
+            if (auto* 框 = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                文字 = 框->text();
+                框->done(QMessageBox::Ok);
+            }
+        });
+        应答.start(20);
+        列表->设置勾选(1, true);
+        QVERIFY(!列表->勾选(1));
+        QTRY_VERIFY(!文字.isEmpty());
+        QVERIFY2(文字.contains(QStringLiteral("已不在便签数据库中")), qPrintable(文字));
+        QCOMPARE(platform::Forms::数量(), 之前 + 1);
 
         // A failing query of the whole table passes to the caller of 获取数据.
         数据库().关闭数据库();
         QVERIFY_THROWS_EXCEPTION(dao::Error, 控制器->获取数据());
+        QVERIFY_THROWS_EXCEPTION(dao::Error, 列表->设置勾选(1, true));
     }
 
     void aFillGoesOnPastFailingSteps() {

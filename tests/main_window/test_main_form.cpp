@@ -71,6 +71,9 @@ class MainFormTest : public QObject {
         }
         QCOMPARE(便签窗口()[0]->背景颜色(), 0x00FFFF80);
 
+        // The advertisement is asked for once the windows are shown, from the event loop.
+        QCOMPARE(窗口->WebBrowser_广告->地址(), QUrl());
+        QCoreApplication::processEvents();
         QCOMPARE(窗口->WebBrowser_广告->地址(), QUrl(站点::广告页地址()));
         QVERIFY(窗口->isVisible());
         QVERIFY(窗口->TrayIcon->isVisible());
@@ -191,7 +194,8 @@ class MainFormTest : public QObject {
         QCOMPARE(坏文件.readAll(), 内容);
     }
 
-    // The day's backup is made at start; when it cannot be, the program starts all the same.
+    // The day's backup is made once the windows are shown; when it cannot be, the program
+    // starts all the same.
     void startBacksUpTheDayWithoutDependingOnIt() {
         程序目录 目录;
         QVERIFY(目录.有效());
@@ -203,10 +207,13 @@ class MainFormTest : public QObject {
         Form_Main* 窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
         QVERIFY(窗口->isVisible());
+        QCoreApplication::processEvents();
         清理();
 
         QVERIFY(挡路.remove());
         QCOMPARE(新主窗口(目录)->Form_Load(), 0);
+        QVERIFY(自动备份::备份列表(目录.数据库()).isEmpty());
+        QCoreApplication::processEvents();
         QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
     }
 

@@ -1,5 +1,5 @@
-// The daily backups of the note database: one a day, complete copies, the newest seven kept,
-// and a backup that fails never stops the program.
+// The automatic backups of the note database: one a day and before a delete, complete private
+// copies, kept by the time they were made, and a backup that fails never stops the program.
 
 #include "store/backup.h"
 #include "store/globals.h"
@@ -43,6 +43,13 @@ class BackupTest : public QObject {
         return 内容;
     }
 
+    // Made when its file was last written: tests set that time to stand for another day.
+    static void 设时间(const QString& 文件, const QDateTime& 时间) {
+        QFile 备份文件(文件);
+        QVERIFY(备份文件.open(QIODevice::ReadWrite));
+        QVERIFY(备份文件.setFileTime(时间, QFileDevice::FileModificationTime));
+    }
+
   private slots:
     void init() {
         目录_ = std::make_unique<QTemporaryDir>();
@@ -78,7 +85,7 @@ class BackupTest : public QObject {
         QCOMPARE(便签(数据库_).size(), 3);
     }
 
-    void theNewestSevenAreKept() {
+    void copiesOfTheSevenNewestDaysAreKept() {
         QVERIFY(QDir().mkpath(自动备份::备份目录(数据库_)));
         // A file of the user's own in the folder is no backup and stays.
         const QString 别的 = QDir(自动备份::备份目录(数据库_)).filePath(QStringLiteral("保留.txt"));
@@ -86,7 +93,9 @@ class BackupTest : public QObject {
         QVERIFY(文件.open(QIODevice::WriteOnly));
         文件.close();
         for (int 日 = 1; 日 <= 10; ++日) {
-            QVERIFY(自动备份::每日备份(库, 数据库_, QDate(2026, 11, 20 + 日)));
+            const QDate 那天(2026, 11, 20 + 日);
+            QVERIFY(自动备份::每日备份(库, 数据库_, 那天));
+            设时间(备份(qPrintable(那天.toString(Qt::ISODate))), QDateTime(那天, QTime(12, 0)));
         }
         QStringList 应有;
         for (int 日 = 24; 日 <= 30; ++日) {
@@ -94,6 +103,61 @@ class BackupTest : public QObject {
         }
         QCOMPARE(自动备份::备份列表(数据库_), 应有);
         QVERIFY(QFile::exists(别的));
+        // Only the owner may read a copy of the notes.
+        QCOMPARE(QFileInfo(应有.back()).permissions() &
+                     (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+                 QFileDevice::Permissions());
+    }
+
+    // A week under a clock set forward left copies named and made in the future. Today's copy
+    // is the newest and stays; the future ones count as older and go one a day.
+    void aClockSetForwardNeverCostsTheNewCopy() {
+        QVERIFY(QDir().mkpath(自动备份::备份目录(数据库_)));
+        const QDate 将来 = QDate::currentDate().addYears(1);
+        for (int 日 = 0; 日 < 自动备份::保留天数; ++日) {
+            const QString 名 = 备份(qPrintable(将来.addDays(日).toString(Qt::ISODate)));
+            QVERIFY(QFile::copy(数据库_, 名));
+            设时间(名, QDateTime(将来.addDays(日), QTime(12, 0)));
+        }
+        const QDate 今天 = QDate::currentDate();
+        QVERIFY(自动备份::每日备份(库, 数据库_, 今天));
+        const QString 今天的 = 备份(qPrintable(今天.toString(Qt::ISODate)));
+        QVERIFY(QFile::exists(今天的));
+        QCOMPARE(自动备份::最新备份(数据库_), 今天的);
+        QCOMPARE(自动备份::备份列表(数据库_).size(), 自动备份::保留天数);
+        QVERIFY(!QFile::exists(备份(qPrintable(将来.toString(Qt::ISODate)))));
+    }
+
+    // Leftovers of a copy cut short go; a folder holding the day's name is logged and the copy
+    // is written under another name.
+    void leftoversAndTakenNamesAreDealtWith() {
+        const QDir 目录(自动备份::备份目录(数据库_));
+        QVERIFY(目录.mkpath(QStringLiteral("Quillet-2026-12-07.mdb")));
+        for (const char* 残留 :
+             {"Quillet-2026-12-01.mdb.part", "Quillet-2026-12-01.mdb.part-journal"}) {
+            QFile 文件(目录.filePath(QLatin1String(残留)));
+            QVERIFY(文件.open(QIODevice::WriteOnly));
+        }
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is taken by")));
+        QVERIFY(自动备份::每日备份(库, 数据库_, QDate(2026, 12, 7)));
+        QCOMPARE(目录.entryList(QDir::Files).size(), 1);
+        QVERIFY(目录.entryList(QDir::Files).at(0).startsWith(QLatin1String("Quillet-2026-12-07-")));
+        QCOMPARE(自动备份::最新备份(数据库_), 目录.filePath(目录.entryList(QDir::Files).at(0)));
+        // That copy is the day's: the day gets no second one.
+        QVERIFY(!自动备份::每日备份(库, 数据库_, QDate(2026, 12, 7)));
+    }
+
+    // Before a delete, a copy unless the newest is less than an hour old.
+    void aDeleteIsPrecededByARecentCopy() {
+        添加(QStringLiteral("要删的"));
+        const QDateTime 此刻(QDate(2026, 12, 7), QTime(15, 30, 12));
+        QVERIFY(自动备份::删除前备份(库, 数据库_, 此刻));
+        const QString 副本 = 备份("2026-12-07-153012");
+        QCOMPARE(便签(副本), QStringList{QStringLiteral("要删的")});
+        QVERIFY(!自动备份::删除前备份(库, 数据库_, 此刻.addSecs(60)));
+        设时间(副本, QDateTime::currentDateTime().addSecs(-3601));
+        QVERIFY(自动备份::删除前备份(库, 数据库_, 此刻.addSecs(3700)));
+        QCOMPARE(自动备份::备份列表(数据库_).size(), 2);
     }
 
     void aFailedBackupIsLoggedAndLeavesNothing() {

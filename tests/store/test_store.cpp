@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 namespace {
 
 const QDateTime 某时刻(QDate(2026, 3, 9), QTime(14, 5, 7));
@@ -37,11 +39,67 @@ class StoreTest : public QObject {
         return 记录.Fields(QStringLiteral("ID")).ToInt32();
     }
 
+    // A copy of the empty database with the statements of another tool run on it.
+    QString 外来文件(const QString& 名称, const QString& 语句) {
+        const QString 文件 = 目录.filePath(名称);
+        QFile::remove(文件);
+        if (!QFile::copy(目录.filePath(QStringLiteral("Quillet.mdb")), 文件)) {
+            return {};
+        }
+        sqlite3* 连接 = nullptr;
+        sqlite3_open(文件.toUtf8().constData(), &连接);
+        const int 代码 = sqlite3_exec(连接, 语句.toUtf8().constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(连接);
+        return 代码 == SQLITE_OK ? 文件 : QString();
+    }
+
   private slots:
     void init() {
         QVERIFY(目录.isValid());
         QFile::remove(目录.filePath(QStringLiteral("Quillet.mdb")));
         QVERIFY(!testdb::创建并打开(目录.path()).isEmpty());
+    }
+
+    // A file whose note table is a view, or that has a trigger or view touching it, is refused
+    // unread and left byte for byte as it was; other triggers and views do not matter.
+    void unsafeSchemasAreRefusedUntouched() {
+        const QStringList 不安全 = {
+            QStringLiteral("DROP TABLE Tips; CREATE VIEW Tips AS WITH RECURSIVE r(ID) AS "
+                           "(SELECT 1 UNION ALL SELECT ID+1 FROM r) SELECT ID, 'x' AS content FROM r"),
+            QStringLiteral("CREATE TRIGGER t AFTER INSERT ON Tips BEGIN DELETE FROM Tips WHERE "
+                           "ID <> new.ID; END"),
+            QStringLiteral("CREATE TABLE other(a); CREATE TRIGGER t AFTER INSERT ON other "
+                           "BEGIN DELETE FROM \"TIPS\"; END"),
+            QStringLiteral("CREATE VIEW v AS SELECT * FROM [tips]"),
+        };
+        for (const QString& 语句 : 不安全) {
+            const QString 文件 = 外来文件(QStringLiteral("foreign.mdb"), 语句);
+            QVERIFY2(!文件.isEmpty(), qPrintable(语句));
+            QFile 读取(文件);
+            QVERIFY(读取.open(QIODevice::ReadOnly));
+            const QByteArray 之前 = 读取.readAll();
+            读取.close();
+            数据库操作模块 库2;
+            try {
+                库2.打开数据库(文件, QString());
+                QFAIL(qPrintable(QStringLiteral("accepted: ") + 语句));
+            } catch (const dao::Error& 错误) {
+                QCOMPARE(错误.类别(), dao::错误类别::结构不符);
+                QVERIFY(错误.Description().contains(QStringLiteral("没有任何改动")));
+            }
+            QVERIFY_THROWS_EXCEPTION(dao::Error,
+                                     库2.数据库_查找_语句(store::全部便签语句()));
+            QVERIFY(读取.open(QIODevice::ReadOnly));
+            QCOMPARE(读取.readAll(), 之前);
+            读取.close();
+        }
+        const QString 无关 = 外来文件(
+            QStringLiteral("harmless.mdb"),
+            QStringLiteral("CREATE TABLE tipsy(a); CREATE VIEW w AS SELECT * FROM tipsy; "
+                           "CREATE TRIGGER u AFTER INSERT ON tipsy BEGIN DELETE FROM tipsy; END"));
+        数据库操作模块 库3;
+        库3.打开数据库(无关, QString());
+        QCOMPARE(库3.数据库_查找_语句(store::全部便签语句()).RecordCount(), 0L);
     }
 
     void statementTextsAreExact() {

@@ -37,6 +37,8 @@ Error::Error(int 号, const QString& 描述)
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
             return 错误类别::已损坏;
+        case 错误号_结构不符:
+            return 错误类别::结构不符;
         default:
             return 错误类别::其他;
     }
@@ -238,23 +240,6 @@ void 检查语句文字(const QString& sql) {
     }
 }
 
-// Waits out another program's lock for up to 忙等待毫秒, trying again every millisecond.
-// SQLite's own busy timeout backs off to 100 ms between tries, so a program that saves one note
-// after another can win the lock every time until the wait runs out; short tries find the
-// moment between two of its saves.
-int 等待锁(void*, int 已试次数) {
-    using 时钟 = std::chrono::steady_clock;
-    thread_local 时钟::time_point 开始;
-    if (已试次数 == 0) {
-        开始 = 时钟::now();
-    }
-    if (时钟::now() - 开始 >= std::chrono::milliseconds(忙等待毫秒)) {
-        return 0;
-    }
-    sqlite3_sleep(1);
-    return 1;
-}
-
 // A statement ready to run, or the engine's reason why it is not is thrown.
 void 确认已准备(sqlite3* db, const 语句& 句) {
     if (句.代码() == SQLITE_OK) {
@@ -266,16 +251,74 @@ void 确认已准备(sqlite3* db, const 语句& 句) {
     throw Error(句.代码(), QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
+等待方式& 当前等待方式() {
+    static 等待方式 方式;
+    return 方式;
+}
+
 }  // namespace
 
-Recordset Database::OpenRecordset(const QString& sql, int 类型) {
+void 设置等待方式(等待方式 方式) {
+    当前等待方式() = std::move(方式);
+}
+
+// Waits out another program's lock for up to 忙等待毫秒. Without a way of waiting set, it tries
+// again every millisecond: SQLite's own busy timeout backs off to 100 ms between tries, so a
+// program that saves one note after another can win the lock every time until the wait runs
+// out; short tries find the moment between two of its saves.
+int Database::等待锁(void* 数据, int 已试次数) {
+    using 时钟 = std::chrono::steady_clock;
+    auto* 库 = static_cast<Database*>(数据);
+    if (已试次数 == 0 || !库->已等待_) {
+        库->等待开始_ = 时钟::now();
+        库->已等待_ = true;
+    }
+    const auto 已等待 =
+        std::chrono::duration_cast<std::chrono::milliseconds>(时钟::now() - 库->等待开始_);
+    if (已等待 >= std::chrono::milliseconds(忙等待毫秒)) {
+        return 0;
+    }
+    if (const 等待方式& 方式 = 当前等待方式(); 方式.等待) {
+        return 方式.等待(已等待) ? 1 : 0;
+    }
+    sqlite3_sleep(1);
+    return 1;
+}
+
+auto Database::开始调用() {
     if (!db_) {
         throw Error(3420, QStringLiteral("Object invalid or no longer set."));
     }
+    if (调用中_) {
+        // Only an event handled while a statement waits for a lock can get here: the engine
+        // must not be used until that statement has ended.
+        throw Error(SQLITE_BUSY,
+                    QStringLiteral("The database is busy: another statement of this program is "
+                                   "waiting for a lock."));
+    }
+    调用中_ = true;
+    return qScopeGuard([this] {
+        调用中_ = false;
+        if (已等待_) {
+            已等待_ = false;
+            if (const 等待方式& 方式 = 当前等待方式(); 方式.结束) {
+                方式.结束();
+            }
+        }
+    });
+}
+
+Recordset Database::OpenRecordset(const QString& sql, int 类型) {
+    const auto 调用 = 开始调用();
     if (类型 != dbOpenSnapshot) {
         throw Error(3001, QStringLiteral("Invalid argument."));
     }
     检查语句文字(sql);
+    // A file deleted or replaced since it was opened still reads as it was: its notes are no
+    // longer the notes at the path, so reading them is an error that says so.
+    if (文件已移动()) {
+        抛出错误(SQLITE_READONLY_DBMOVED);
+    }
     语句 查询(db_, sql);
     确认已准备(db_, 查询);
     const int 列数 = sqlite3_column_count(查询.句柄());
@@ -301,9 +344,7 @@ Recordset Database::OpenRecordset(const QString& sql, int 类型) {
 }
 
 void Database::Execute(const QString& sql) {
-    if (!db_) {
-        throw Error(3420, QStringLiteral("Object invalid or no longer set."));
-    }
+    const auto 调用 = 开始调用();
     检查语句文字(sql);
     语句 动作(db_, sql);
     确认已准备(db_, 动作);
@@ -323,13 +364,21 @@ void Database::Close() {
 }
 
 void Database::BackupTo(const QString& 路径) {
-    if (!db_) {
-        throw Error(3420, QStringLiteral("Object invalid or no longer set."));
-    }
+    const auto 调用 = 开始调用();
     const QString 临时路径 = 路径 + QStringLiteral(".part");
     // What a backup cut short left behind is no database to copy into.
     QFile::remove(临时路径);
     QFile::remove(临时路径 + QStringLiteral("-journal"));
+    {
+        // A copy holds every note: only its owner may read it, from the moment it exists.
+        QFile 新文件(临时路径);
+        if (!新文件.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                         QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            throw Error(
+                SQLITE_CANTOPEN,
+                QStringLiteral("Cannot create '%1': %2").arg(临时路径, 新文件.errorString()));
+        }
+    }
     bool 完成 = false;
     const auto 清理 = qScopeGuard([&] {
         if (!完成) {
@@ -340,8 +389,8 @@ void Database::BackupTo(const QString& 路径) {
     {
         sqlite3* 副本 = nullptr;
         const auto 关闭副本 = qScopeGuard([&] { sqlite3_close_v2(副本); });
-        int 代码 = sqlite3_open_v2(临时路径.toUtf8().constData(), &副本,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        int 代码 =
+            sqlite3_open_v2(临时路径.toUtf8().constData(), &副本, SQLITE_OPEN_READWRITE, nullptr);
         if (代码 != SQLITE_OK) {
             throw Error(代码, 副本 ? QString::fromUtf8(sqlite3_errmsg(副本))
                                    : QString::fromUtf8(sqlite3_errstr(代码)));
@@ -401,12 +450,23 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& 路径, bool Opt
         数据库->抛出错误(代码);
     }
     sqlite3_extended_result_codes(db, 0);
-    sqlite3_busy_handler(db, 等待锁, nullptr);
+    sqlite3_busy_handler(db, &Database::等待锁, 数据库.get());
+    // A file may come from anyone: no statement may write to the file's structure directly,
+    // and functions and virtual tables named in its schema (views, triggers, defaults) run only
+    // when they are harmless.
+    代码 = sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    if (代码 == SQLITE_OK) {
+        代码 = sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    }
+    if (代码 != SQLITE_OK) {
+        数据库->抛出错误(代码);
+    }
     // Options true asks for the file to oneself.
     数据库->Execute(Options ? QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")
                             : QStringLiteral("PRAGMA locking_mode=NORMAL"));
-    // Every write is on disk before Execute returns.
-    数据库->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    // Every write is on disk before Execute returns, and stays there through a power cut: the
+    // rollback journal's deletion is synced too, so a committed write cannot be rolled back.
+    数据库->Execute(QStringLiteral("PRAGMA synchronous=EXTRA"));
     // Reading the schema proves the file is a database the engine can open.
     数据库->OpenRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (!ReadOnly && sqlite3_db_readonly(db, "main") == 1) {

@@ -7,7 +7,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -24,6 +26,7 @@ enum class 错误类别 {
     只读,        // the database or its folder cannot be written
     读写失败,    // the disk failed, is full, or a file could not be opened
     已损坏,      // the file is no (longer a sound) database
+    结构不符,    // a sound database whose tables are not what the program can safely use
     其他,
 };
 
@@ -109,7 +112,15 @@ class Database {
     [[noreturn]] void 抛出错误(int 代码) const;
     // Whether the path no longer leads to the file that was opened.
     bool 文件已移动() const;
+    // Marks a call of the engine as running until the returned guard ends; a call made while
+    // another runs (from an event handled during a wait for a lock) is refused.
+    [[nodiscard]] auto 开始调用();
+    // The engine's busy handler: waits out another program's lock (see 等待方式).
+    static int 等待锁(void* 数据库, int 已试次数);
     sqlite3* db_;
+    bool 调用中_ = false;
+    bool 已等待_ = false;
+    std::chrono::steady_clock::time_point 等待开始_;
 };
 
 class DBEngine {
@@ -125,7 +136,22 @@ class DBEngine {
 // for it. Nothing can be written to the database any more.
 inline constexpr int 错误号_文件已移动 = 1032;  // SQLITE_READONLY_DBMOVED
 
+// The number of the error raised when a database holds tables that the program cannot use
+// safely (a table that is a view, triggers); the file is left as it is.
+inline constexpr int 错误号_结构不符 = 3078;
+
 // How long a statement waits for another program's lock before it fails.
 inline constexpr int 忙等待毫秒 = 5000;
+
+// How a statement waits while another program holds a lock. 等待 is called again and again
+// while the lock is held, with the time waited so far; it waits a short while (it may handle
+// events meanwhile, but must not use the database) and returns false to give up. 结束 is called
+// once the statement that waited has ended, however it ended. Without one set, the statement
+// sleeps between tries. The wait never goes on past 忙等待毫秒.
+struct 等待方式 {
+    std::function<bool(std::chrono::milliseconds 已等待)> 等待;
+    std::function<void()> 结束;
+};
+void 设置等待方式(等待方式 方式);
 
 }  // namespace dao

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -233,6 +234,62 @@ class DaoTest : public QObject {
                 QVERIFY(错误.Description().contains(路径));
             }
         }
+    }
+
+    void aReadOfAFileThatIsGoneSaysSo() {
+        插入(QStringLiteral("old"));
+        QVERIFY(QFile::remove(路径));
+        try {
+            数据库->OpenRecordset(QStringLiteral("Select * from Tips"));
+            QFAIL("a read of a deleted file must fail");
+        } catch (const dao::Error& 错误) {
+            QCOMPARE(错误.类别(), dao::错误类别::文件已移动);
+        }
+    }
+
+    // A file from elsewhere cannot have its structure written through the engine.
+    void theSchemaCannotBeWrittenDirectly() {
+        数据库->Execute(QStringLiteral("PRAGMA writable_schema=ON"));
+        QVERIFY_THROWS_EXCEPTION(
+            dao::Error,
+            数据库->Execute(QStringLiteral("UPDATE sqlite_master SET sql = 'x' where name = 'Tips'")));
+        数据库->Execute(QStringLiteral("PRAGMA writable_schema=OFF"));
+        QCOMPARE(数据库->OpenRecordset(QStringLiteral("Select * from Tips")).RecordCount(), 0L);
+    }
+
+    // A wait for another program's lock goes through the way of waiting that is set: it can
+    // give up at once, the database cannot be used from inside it, and its end is announced.
+    void aWaitCanBeGivenUpAndIsNotReentered() {
+        sqlite3* 另一个 = nullptr;
+        QCOMPARE(sqlite3_open(路径.toUtf8().constData(), &另一个), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(另一个, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        int 等待次数 = 0;
+        int 结束次数 = 0;
+        std::optional<dao::错误类别> 内部错误;
+        dao::设置等待方式({[&](std::chrono::milliseconds) {
+                               ++等待次数;
+                               try {
+                                   数据库->OpenRecordset(QStringLiteral("Select * from Tips"));
+                               } catch (const dao::Error& 错误) {
+                                   内部错误 = 错误.类别();
+                               }
+                               return 等待次数 < 3;
+                           },
+                           [&] { ++结束次数; }});
+        const auto 恢复 = qScopeGuard([] { dao::设置等待方式({}); });
+        try {
+            插入(QStringLiteral("locked"));
+            QFAIL("a write under another program's lock must fail when the wait gives up");
+        } catch (const dao::Error& 错误) {
+            QCOMPARE(错误.类别(), dao::错误类别::已锁定);
+        }
+        QCOMPARE(等待次数, 3);
+        QCOMPARE(结束次数, 1);
+        QCOMPARE(内部错误, std::optional(dao::错误类别::已锁定));
+        sqlite3_exec(另一个, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(另一个);
+        插入(QStringLiteral("free"));
+        QCOMPARE(结束次数, 1);
     }
 
     void closedDatabaseRaises() {
