@@ -56,8 +56,10 @@ QPushButton* 保存按钮(const QString& 标题, QWidget* 父) {
     return 按钮;
 }
 
-// The text exactly as it stands in the box. The plain-text view of a document turns
-// no-break spaces into blanks; the raw text keeps them and only marks line ends differently.
+}  // namespace
+
+// The plain-text view of a document turns no-break spaces into blanks; the raw text keeps them
+// and only marks line ends differently.
 QString 编辑框文字(const QPlainTextEdit& 编辑框) {
     QString 文字 = 编辑框.document()->toRawText();
     for (QChar& 字 : 文字) {
@@ -67,8 +69,6 @@ QString 编辑框文字(const QPlainTextEdit& 编辑框) {
     }
     return 文字;
 }
-
-}  // namespace
 
 内容框尺寸 计算内容框尺寸(float 客户区宽度, float 客户区高度) {
     return {std::max(0.0f, 客户区宽度 - 内容框右边距),
@@ -238,6 +238,9 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
         return 便签已删除();
     }
     const std::int32_t 编号 = 新建 ? 自定义变量::全局数据库().新行编号() : 便签编号;
+    if (已保存) {
+        已保存();
+    }
     try {
         宿主_.编辑_刷新列表_Click();
     } catch (const dao::Error& 错误) {

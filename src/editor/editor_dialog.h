@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -40,6 +41,9 @@ struct 内容框尺寸 {
 // (the statement would end there) nor a broken UTF-16 surrogate.
 bool 可完整保存(const QString& 内容);
 
+// The text exactly as it stands in the box, as saving takes it.
+QString 编辑框文字(const QPlainTextEdit& 编辑框);
+
 // Form_添加便签: writes a new note (便签编号 0) or changes an existing one.
 // Heap-allocate it; it deletes itself when unloaded.
 class Form_添加便签 : public QWidget, public platform::Form {
@@ -48,6 +52,8 @@ class Form_添加便签 : public QWidget, public platform::Form {
     ~Form_添加便签() override;
 
     std::int32_t 便签编号 = 0;
+    // Called after each write of the text to the database (the drafts follow it).
+    std::function<void()> 已保存;
     // The creation time the note had when it was opened for editing. When set, a save first
     // checks that the row with 便签编号 is still that note: a database replaced by an older copy
     // reuses ids, and the edit must never land on another note.

@@ -152,6 +152,9 @@ bool Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, i
     // However the window goes (its menu, the window manager, Alt+F4), the list learns of it.
     QObject::connect(窗口.get(), &QObject::destroyed, &连接上下文_,
                      [this, 编号] { 窗口已关闭(编号); });
+    if (窗口打开前) {
+        窗口打开前(*窗口);
+    }
     窗口.release()->show();
     return true;
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@ namespace platform::controls {
 class ListView;
 }
 class 便签菜单宿主;
+class Form_Quillet;
 
 // Class_主窗体: the controller behind the main window's note list. It sets up the five columns,
 // fills one row per note, and keeps the desktop note windows in step with the rows' marks.
@@ -57,6 +59,8 @@ class Class_主窗体 {
     void 全部显示一行(platform::controls::ListView& 列表, int 行);
     // The colours of the first open window of the note, if it has one.
     std::optional<std::pair<std::int32_t, std::int32_t>> 窗口颜色(const QString& 编号) const;
+    // Called with each new note window before it is first shown (its Tag set).
+    std::function<void(Form_Quillet&)> 窗口打开前;
 
   private:
     void 初始化列头();

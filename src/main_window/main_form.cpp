@@ -1,10 +1,12 @@
 #include "main_window/main_form.h"
 
+#include "editor/drafts.h"
 #include "main_window/autostart.h"
 #include "main_window/busy_wait.h"
 #include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
+#include "main_window/note_places.h"
 #include "main_window/x11_hints.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
@@ -39,9 +41,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -122,6 +126,9 @@ Form_Main::Form_Main(主窗体启动选项 选项)
     Form_Resize();
 
     qApp->installEventFilter(this);
+    // Log-out: what the editors hold is on disk before the session ends the program.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, this,
+                     [](QSessionManager&) { 草稿::全部立即保存(); });
 }
 
 Form_Main::~Form_Main() {
@@ -284,6 +291,11 @@ void Form_Main::创建菜单() {
     工具_开机启动 = 添加项(工具, QStringLiteral("工具_开机启动"),
                            QStringLiteral("开机自动启动程序[&R]"), &Form_Main::工具_开机启动_Click);
     工具_开机启动->setCheckable(true);
+    工具_记住便签位置 =
+        添加项(工具, QStringLiteral("工具_记住便签位置"), QStringLiteral("记住便签位置[&P]"),
+               &Form_Main::工具_记住便签位置_Click);
+    工具_记住便签位置->setCheckable(true);
+    工具->setToolTipsVisible(true);
     工具_桌面菜单 =
         添加项(工具, QStringLiteral("工具_桌面菜单"), QStringLiteral("添加桌面菜单便签[&D]"));
     工具_桌面菜单->setCheckable(true);
@@ -364,6 +376,11 @@ QAction* Form_Main::菜单项(const QString& 名称) const {
 Class_主窗体& Form_Main::主窗体对象() {
     if (!主窗体对象_) {
         主窗体对象_ = std::make_unique<Class_主窗体>(*ListView_Quillet, *this);
+        主窗体对象_->窗口打开前 = [this](Form_Quillet& 窗口) {
+            if (便签位置_) {
+                便签位置_->安放(窗口);
+            }
+        };
     }
     return *主窗体对象_;
 }
@@ -417,6 +434,16 @@ int Form_Main::Form_Load() {
             自定义变量::全局数据库().打开数据库(路径, QString());
         }
         已打开 = true;
+        草稿::启用(路径);
+        便签位置_ = std::make_shared<便签位置::记录器>(路径);
+        if (便签位置_->可用()) {
+            工具_记住便签位置->setChecked(便签位置_->已开启());
+        } else {
+            工具_记住便签位置->setEnabled(false);
+            工具_记住便签位置->setToolTip(
+                QStringLiteral("在 Wayland 桌面上，窗口的位置由桌面决定，程序无法把便签放回原处，"
+                               "所以此项不可用。"));
+        }
         主窗体对象().初始化界面(*ListView_Quillet);
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
@@ -449,6 +476,9 @@ int Form_Main::Form_Load() {
     Timer_自动升级->start();
     Timer_每日备份->start();
     QTimer::singleShot(0, this, [this, 路径] { 显示后启动(路径); });
+    // Drafts an earlier run left behind are offered once the program runs.
+    QTimer::singleShot(0, this,
+                       [this] { 保护执行([this] { 草稿::提供恢复(*this, 消息框父窗口()); }); });
     return 0;
 }
 
@@ -463,9 +493,18 @@ void Form_Main::显示后启动(const QString& 数据库路径) {
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
-    if (!隐藏启动(参数)) {
-        TrayIcon_Activate();
+    if (隐藏启动(参数)) {
+        return;
     }
+    if (isMinimized() || 关闭时已最小化_) {
+        // Not every window system lets a program restore a window it minimised (Wayland has
+        // no such request, and its compositor may not even report the window as minimised):
+        // shown afresh, it comes back in its normal state everywhere.
+        关闭时已最小化_ = false;
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    TrayIcon_Activate();
 }
 
 void Form_Main::报告程序无应答(const QString& 数据库路径) {
@@ -559,6 +598,7 @@ void Form_Main::closeEvent(QCloseEvent* 事件) {
         } else {
             // Nothing would bring a hidden window back without a tray.
             showMinimized();
+            关闭时已最小化_ = true;
         }
         return;
     }
@@ -589,6 +629,8 @@ void Form_Main::文件_退出_Click() {
 
 void Form_Main::结束程序() {
     正在退出_ = true;
+    // What the editors hold outlives them: it is offered again at the next start.
+    草稿::保存全部并保留();
     停止全部显示();
     for (const auto& 条目 : platform::Forms::快照()) {
         if (!条目.存在()) {
@@ -614,6 +656,7 @@ void Form_Main::结束程序() {
 
 void Form_Main::文件_新建_Click() {
     auto* 编辑器 = new Form_添加便签(*this);
+    草稿::守护(*编辑器, QString());
     编辑器->show();
 }
 
@@ -689,6 +732,7 @@ void Form_Main::编辑_修改_Click() {
         const std::int32_t 字色 = store::字体颜色(记录);
         编辑器->设置内容字体颜色(字色);
         编辑器->ColorPicker_字体颜色()->设置颜色(字色);
+        草稿::守护(*编辑器, 编辑框文字(*编辑器->FlatEdit_内容()), *编辑器->便签创建时间);
         编辑器.release()->show();
     } catch (const store::编号错误& 错误) {
         编辑器.reset();
@@ -770,6 +814,20 @@ void Form_Main::工具_开机启动_Click() {
                                : QStringLiteral("无法设置开机自动启动：启动项没有写入，"
                                                 "配置文件夹可能不可写。"),
                  消息框父窗口());
+    }
+}
+
+void Form_Main::工具_记住便签位置_Click() {
+    if (!便签位置_) {
+        return;
+    }
+    // A click has already toggled the item: it shows what the user asked for.
+    const bool 想要 = 工具_记住便签位置->isChecked();
+    if (!便签位置_->设置开启(想要)) {
+        工具_记住便签位置->setChecked(便签位置_->已开启());
+        显示错误(
+            QStringLiteral("无法保存“记住便签位置”的设置：配置文件夹可能不可写。设置没有改变。"),
+            消息框父窗口());
     }
 }
 
@@ -962,7 +1020,14 @@ void Form_Main::设置当前便签编号(std::int32_t 编号) {
     当前便签编号 = 编号;
 }
 
-void Form_Main::弹出便签菜单(QWidget*, std::optional<QPoint> 键盘位置) {
+void Form_Main::弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) {
+    // The menu belongs to the note it was opened from. Where a popup is placed relative to the
+    // window it belongs to (Wayland), the main window would put it far from the note, or,
+    // hidden or minimised, nowhere.
+    if (窗口 && 窗口->windowHandle()) {
+        便签菜单->winId();
+        便签菜单->windowHandle()->setTransientParent(窗口->windowHandle());
+    }
     if (键盘位置) {
         platform::controls::键盘弹出(*便签菜单, *键盘位置);
     } else {

@@ -20,6 +20,10 @@ class QMenu;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class Class_主窗体;
+namespace 便签位置 {
+class 记录器;
+}
 namespace platform::controls {
 class ListView;
 class WebPane;
@@ -79,6 +83,7 @@ class Form_Main : public QMainWindow,
     QAction* 编辑_全选 = nullptr;
     QAction* 工具_开机启动 = nullptr;
     QAction* 工具_桌面菜单 = nullptr;
+    QAction* 工具_记住便签位置 = nullptr;
 
     // A menu item (or separator) by its name, such as "文件_新建"; nullptr for none.
     QAction* 菜单项(const QString& 名称) const;
@@ -108,6 +113,7 @@ class Form_Main : public QMainWindow,
     void 编辑_撤销删除_Click();
     void 编辑_刷新列表_Click() override;
     void 工具_开机启动_Click();
+    void 工具_记住便签位置_Click();
     void 帮助_关于_Click();
     void 托盘菜单_新建_Click();
     void 托盘菜单_显示窗口_Click();
@@ -180,11 +186,14 @@ class Form_Main : public QMainWindow,
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
+    std::shared_ptr<便签位置::记录器> 便签位置_;
     QWidget* 客户区_ = nullptr;
     bool 退出标志_ = false;
     bool 正在退出_ = false;
     bool 开机启动勾选_ = false;
     bool 曾经最小化_ = false;
+    // Closed without a tray, so minimised instead of hidden.
+    bool 关闭时已最小化_ = false;
     int 全部显示下一行_ = 0;  // the row 全部显示 goes on from; 0 when it is not running
     QTimer* 全部显示计时器_ = nullptr;
 };

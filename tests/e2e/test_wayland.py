@@ -391,6 +391,39 @@ class WaylandInput(WaylandCase):
         self.assertEqual(len(self.notes(self.session.views(self.app.pid))), len(SHOWN))
         self.end_with_sigterm()
 
+    def close_main_window(self):
+        """Closes the main window with the close button of the frame Qt draws (18 pixels in
+        from the right, 15 down) and waits until it is off the screen."""
+        main = self.mains(self.session.views(self.app.pid))[0].geometry
+        self.session.click(*self.session.at(main.x + main.width - 18, main.y + 15))
+        self.session.wait_views(lambda vs: not self.mains(vs), what="the window to go")
+
+    def test_closed_main_window_comes_back_and_the_note_menu_opens_at_the_note(self):
+        self.launch()
+        self.session.wait_views(
+            lambda vs: len(self.mains(vs)) == 1 and len(self.notes(vs)) == len(SHOWN),
+            what="the main window and the notes")
+        self.close_main_window()
+
+        # Without the main window (and without a tray) the note menu opens, at the pointer.
+        note = self.notes(self.session.views(self.app.pid))[0].geometry
+        pointer = (note.x + 60, note.y + 40)
+        views = self.open_popup(*pointer, "the note menu")
+        popup = [v for v in views if v.role == "xdg_popup"][0].geometry
+        self.assertTrue(abs(popup.x - pointer[0]) <= 4 and abs(popup.y - pointer[1]) <= 4,
+                        (popup, pointer))
+        self.session.key("Escape")
+        self.session.wait_views(lambda vs: not any(v.role == "xdg_popup" for v in vs),
+                                what="the menu to close")
+
+        # A second start of the program brings the main window back, every time.
+        for _ in range(2):
+            self.assertEqual(self.session.start_again(), 0)
+            self.session.wait_views(lambda vs: len(self.mains(vs)) == 1,
+                                    what="the main window back")
+            time.sleep(0.5)
+            self.close_main_window()
+        self.end_with_sigterm()
 
     def test_list_menu_editor_and_exit(self):
         self.launch()

@@ -327,7 +327,8 @@ class MainFormTest : public QObject {
         QCOMPARE(名称表(窗口->编辑),
                  QString("编辑_全选 编辑_删除 编辑_修改 编辑_撤销删除 编辑_分隔符0- 编辑_刷新列表")
                      .split(' '));
-        QCOMPARE(名称表(窗口->工具), QString("工具_开机启动 工具_桌面菜单").split(' '));
+        QCOMPARE(名称表(窗口->工具),
+                 QString("工具_开机启动 工具_记住便签位置 工具_桌面菜单").split(' '));
         QCOMPARE(名称表(窗口->托盘菜单),
                  QString("托盘菜单_新建 托盘菜单_显示窗口 托盘菜单_分隔符0- 托盘菜单_全部隐藏 "
                          "托盘菜单_全部显示 托盘菜单_分隔符1- 托盘菜单_退出程序")
@@ -524,6 +525,14 @@ class MainFormTest : public QObject {
         QVERIFY(窗口->isMinimized());
         // Activation from the tray leaves the state as it is.
         窗口->TrayIcon_Activate();
+        QVERIFY(窗口->isMinimized());
+        // A second start of the program brings it back, as it is the only way back here.
+        窗口->再次启动({QStringLiteral("mini")});
+        QVERIFY(窗口->isMinimized());
+        窗口->再次启动({});
+        QVERIFY(窗口->isVisible());
+        QVERIFY(!窗口->isMinimized());
+        QVERIFY(!窗口->close());
         QVERIFY(窗口->isMinimized());
         // A tray that appears later makes closing hide again.
         窗口->showNormal();

@@ -1,0 +1,118 @@
+"""Text typed into an editor survives the program's sudden end: kill -9, then the next start
+offers what was typed, and saving the restored editor stores it."""
+
+import os
+import signal
+import stat
+import time
+import unittest
+
+import harness
+
+NOTE_NAME = "^Quillet$"
+QUESTION_NAME = "^Quillet-4862$"
+
+
+def px(twips):
+    return twips // 15
+
+
+class DraftTest(harness.DesktopTestCase):
+    def drafts(self):
+        folder = os.path.join(self.desktop.app_dir, "drafts")
+        if not os.path.isdir(folder):
+            return []
+        return sorted(os.path.join(folder, f) for f in os.listdir(folder))
+
+    def editors(self):
+        return sorted(self.desktop.search(name=harness.EDITOR_NAME))
+
+    def open_editor(self, keys):
+        before = set(self.editors())
+        main = self.main_window()
+        self.desktop.activate(main)
+        time.sleep(0.3)
+        self.desktop.key(*keys)
+        editor = harness.wait_until(lambda: [w for w in self.editors() if w not in before],
+                                    what="the editor")[0]
+        self.desktop.activate(editor)
+        time.sleep(0.3)
+        return editor
+
+    def save_and_close(self, editor):
+        self.desktop.activate(editor)
+        time.sleep(0.3)
+        g = self.desktop.geometry(editor)
+        # 保存并关闭: 90, 60 twips, 1485 x 345 twips.
+        self.desktop.click(g.x + px(90) + px(1485) // 2, g.y + px(60) + px(345) // 2)
+
+    def question(self):
+        """The restore question: captioned with the application title, as the main window and
+        the tray icon are, but neither of them."""
+        main = self.main_window()
+
+        def find():
+            found = [w for w in self.desktop.search(name=QUESTION_NAME)
+                     if w != main and self.desktop.geometry(w).width > 150]
+            return found[0] if found else None
+        return harness.wait_until(find, timeout=15, what="the restore question")
+
+    def test_text_typed_before_kill_is_offered_and_restored(self):
+        ids = self.desktop.install([dict(content="stored first"),
+                                    dict(content="stored second", visual=0)])
+        self.app = self.desktop.launch()
+        self.desktop.wait_windows(1, name=NOTE_NAME)
+
+        # A new note in one editor, a change of the second note in another; neither saved.
+        new = self.open_editor(["ctrl+n"])
+        self.desktop.type("typed, never saved")
+        main = self.main_window()
+        self.desktop.activate(main)
+        time.sleep(0.2)
+        self.desktop.key("End")  # the second note's row
+        edit = self.open_editor(["ctrl+e"])
+        self.desktop.key("ctrl+End")
+        self.desktop.type(" and changed")
+        time.sleep(2.5)  # the drafts follow the text within two seconds
+
+        files = self.drafts()
+        self.assertEqual(len(files), 2, files)
+        for f in files:
+            self.assertEqual(stat.S_IMODE(os.stat(f).st_mode), 0o600, f)
+        self.assertEqual(stat.S_IMODE(os.stat(os.path.dirname(files[0])).st_mode), 0o700)
+        self.app.send_signal(signal.SIGKILL)
+        self.app.wait(10)
+        self.desktop.procs.pop("quillet", None)
+        self.assertEqual([r["content"] for r in self.desktop.sql(
+            "SELECT content FROM Tips ORDER BY ID")], ["stored first", "stored second"])
+
+        # The next start asks about each draft; Enter restores (the default button).
+        self.app = self.desktop.launch()
+        for _ in range(2):
+            box = self.question()
+            self.desktop.activate(box)
+            time.sleep(0.3)
+            self.desktop.key("Return")
+            harness.wait_until(lambda: box not in self.desktop.search(name=QUESTION_NAME),
+                               what="the question to close")
+        editors = harness.wait_until(lambda: (lambda e: e if len(e) == 2 else None)(
+            self.editors()), what="two restored editors")
+        # Nothing stored changed by itself.
+        self.assertEqual([r["content"] for r in self.desktop.sql(
+            "SELECT content FROM Tips ORDER BY ID")], ["stored first", "stored second"])
+
+        for editor in editors:
+            self.save_and_close(editor)
+            harness.wait_until(lambda: editor not in self.editors(), what="the editor to close")
+        rows = harness.wait_until(
+            lambda: (lambda r: r if len(r) == 3 else None)(
+                self.desktop.sql("SELECT ID, content FROM Tips ORDER BY ID")),
+            what="the restored new note")
+        self.assertEqual(rows[1]["content"], "stored second and changed")
+        self.assertEqual(int(rows[1]["ID"]), ids[1])
+        self.assertEqual(rows[2]["content"], "typed, never saved")
+        harness.wait_until(lambda: not self.drafts(), what="the drafts to go once saved")
+
+
+if __name__ == "__main__":
+    unittest.main()
