@@ -495,7 +495,21 @@ def main():
                     if med("bare Qt", n, "rss") is not None:
                         add("Reference: bare Qt, %d notes: memory RSS (MiB)" % n,
                             med("bare Qt", n, "rss"), med("xpad", n, "rss"))
+                # The goals beside the bare Qt program, which shows the same windows with
+                # nothing else: the program's own cost over Qt's floor.
+                qt_goals = {0: 1.5, 10: 1.2, 100: 1.15}
+                for n in counts:
+                    q, floor = med("Quillet", n, "ms"), med("bare Qt", n, "ms")
+                    if q is not None and floor:
+                        goal = qt_goals.get(n)
+                        add("Quillet / bare Qt, start-up, %d notes" % n, q / floor,
+                            target=None if goal is None else "<= %.2f" % goal,
+                            met=None if goal is None else q / floor <= goal, digits=2)
                 n = max(counts)
+                q, floor = med("Quillet", n, "rss"), med("bare Qt", n, "rss")
+                if q is not None and floor:
+                    add("Quillet - bare Qt, RSS, %d notes (MiB)" % n, q - floor,
+                        target="<= 2 MiB", met=q - floor <= 2)
                 q = med("Quillet", n, "cpu")
                 add("Idle CPU over 10 s, %d notes (ms)" % n, q, med("xpad", n, "cpu"),
                     "practically 0", None if q is None else q <= 10, digits=0)
