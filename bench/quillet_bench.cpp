@@ -9,6 +9,11 @@
 //                                       show-all cycles, with the resident memory before,
 //                                       between and after, and the time per cycle at the
 //                                       start and at the end
+//   quillet-bench soak-cjk FOLDER RUNS  the same, each edit typing a new random Chinese text,
+//                                       so that new characters are drawn all the time
+//   quillet-bench showall FOLDER RUNS   全部显示 over every note, in turns and in one go: time
+//                                       until every window is shown, and the longest time the
+//                                       event loop did not turn meanwhile
 //
 // FOLDER holds a Quillet.mdb filled with notes (bench/run.py fills it). Runs on any Qt platform;
 // the runner uses "offscreen". Every figure is printed as "RESULT <name> <value>" (milliseconds
@@ -30,13 +35,16 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -123,6 +131,17 @@ std::vector<Form_Quillet*> 便签窗口() {
         }
     }
     return 结果;
+}
+
+// 全部显示 opens the windows in turns from the event loop: runs it until 数量 note windows are
+// open, then settles as 处理事件 does.
+void 等到全部显示(int 数量) {
+    QElapsedTimer 计时;
+    计时.start();
+    while (static_cast<int>(便签窗口().size()) < 数量 && 计时.elapsed() < 600000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    处理事件();
 }
 
 Form_添加便签* 打开的编辑器() {
@@ -368,6 +387,49 @@ int 测启动(const QString& 目录, int 次数) {
     return 0;
 }
 
+// 全部显示 with every note hidden before: the time until all windows are shown (each one's
+// map request answered by the window system) and the longest pause of the event loop, seen
+// by a timer that fires on every turn of the loop. Once in turns as the program does it, once
+// in one go (as before the turns, for comparison).
+int 测全部显示(const QString& 目录, int 次数) {
+    Form_Main* 主窗口 = 打开主窗口(目录, false);
+    const int 行数 = 主窗口->ListView_Quillet->行数();
+    const int 每批毫秒 = 主窗口->全部显示每批毫秒;
+    for (const bool 分批 : {true, false}) {
+        主窗口->全部显示每批毫秒 = 分批 ? 每批毫秒 : std::numeric_limits<int>::max();
+        std::vector<double> 用时, 最长停顿;
+        for (int i = 0; i < 次数; ++i) {
+            主窗口->托盘菜单_全部隐藏_Click();
+            处理事件();
+            QElapsedTimer 计时, 上次;
+            double 最长 = 0;
+            QTimer 心跳;
+            QObject::connect(&心跳, &QTimer::timeout, [&] {
+                最长 = std::max(最长, 毫秒(上次));
+                上次.restart();
+            });
+            心跳.start(0);
+            计时.start();
+            上次.start();
+            主窗口->托盘菜单_全部显示_Click();
+            while (static_cast<int>(便签窗口().size()) < 行数) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+            }
+            用时.push_back(毫秒(计时));
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            最长停顿.push_back(std::max(最长, 毫秒(上次)));
+            心跳.stop();
+        }
+        核对窗口(*主窗口, "after show all");
+        报告(分批 ? "showall_turns" : "showall_one_go", 用时,
+             "全部显示 until every note window is shown");
+        报告(分批 ? "showall_turns_pause" : "showall_one_go_pause", 最长停顿,
+             "... the longest time the event loop did not turn");
+    }
+    std::printf("RESULT showall_windows %d\n", 行数);
+    return 0;
+}
+
 // The process's resident memory (VmRSS) in KiB, from /proc (Linux).
 long 常驻内存KiB() {
     QFile 状态(QStringLiteral("/proc/self/status"));
@@ -380,6 +442,17 @@ long 常驻内存KiB() {
         }
     }
     失败(QStringLiteral("no VmRSS in /proc/self/status"));
+}
+
+// Memory the program's allocator has handed out and not had back, in KiB (-1 where unknown):
+// unlike the resident size it does not keep freed pages.
+long 堆在用KiB() {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+    const struct mallinfo2 信息 = mallinfo2();
+    return static_cast<long>((信息.uordblks + 信息.hblkhd) / 1024);
+#else
+    return -1;
+#endif
 }
 
 // The first and the last 段 values of a series of cycles, each as a median.
@@ -396,10 +469,25 @@ void 报告首尾(const char* 名称, const std::vector<double>& 值, std::size_
     std::fflush(stdout);
 }
 
+// A text of 长度 Chinese characters drawn at random from the unified ideographs (U+4E00 to
+// U+9FA5, 20,902 characters), the same sequence on every run.
+QString 随机中文(std::mt19937& 随机数, int 长度) {
+    std::uniform_int_distribution<int> 字(0x4E00, 0x9FA5);
+    QString 文字;
+    文字.reserve(长度);
+    for (int i = 0; i < 长度; ++i) {
+        文字.append(QChar(static_cast<char16_t>(字(随机数))));
+    }
+    return 文字;
+}
+
 // A long run of the commands a user repeats all day, to show whether memory or time per
 // command grows with use: every cycle edits one note (rows in turn) and saves it with
-// "保存并关闭"; then every note window is hidden and shown again, all at once.
-int 测耐久(const QString& 目录, int 次数) {
+// "保存并关闭"; then every note window is hidden and shown again, all at once. With 随机文字
+// every edit types 40 new random Chinese characters, so the glyph caches meet new characters
+// all the time; the memory is then also reported after every tenth of the edits, to show
+// where it levels off.
+int 测耐久(const QString& 目录, int 次数, bool 随机文字) {
     Form_Main* 主窗口 = 打开主窗口(目录, true);
     auto& 列表 = *主窗口->ListView_Quillet;
     const int 行数 = 列表.行数();
@@ -412,13 +500,18 @@ int 测耐久(const QString& 目录, int 次数) {
     编辑.reserve(static_cast<std::size_t>(次数));
     显隐.reserve(static_cast<std::size_t>(显隐次数));
     long 预热后 = 0;
+    long 预热后在用 = 0;
     const long 起始 = 常驻内存KiB();
+    const long 起始在用 = 堆在用KiB();
+    std::mt19937 随机数(20261208);
+    const int 采样间隔 = std::max(1, 次数 / 10);
     for (int i = 0; i < 次数; ++i) {
+        const QString 新文字 =
+            随机文字 ? 随机中文(随机数, 40)
+                     : QStringLiteral("第 %1 次修改：明天上午十点开会，带上季度报告。").arg(i + 1);
         QElapsedTimer 计时;
         计时.start();
-        Form_添加便签* 编辑器 =
-            打开编辑(*主窗口, i % 行数 + 1,
-                     QStringLiteral("第 %1 次修改：明天上午十点开会，带上季度报告。").arg(i + 1));
+        Form_添加便签* 编辑器 = 打开编辑(*主窗口, i % 行数 + 1, 新文字);
         编辑器->PushButton_保存并关闭()->click();
         处理事件();
         编辑.push_back(毫秒(计时));
@@ -427,10 +520,18 @@ int 测耐久(const QString& 目录, int 次数) {
         }
         if (i + 1 == static_cast<int>(段)) {
             预热后 = 常驻内存KiB();
+            预热后在用 = 堆在用KiB();
+        }
+        if ((i + 1) % 采样间隔 == 0) {
+            std::printf("RESULT soak_rss_at_%d_kib %ld\nRESULT soak_heap_at_%d_kib %ld\n", i + 1,
+                        常驻内存KiB(), i + 1, 堆在用KiB());
+            std::fflush(stdout);
         }
     }
     核对窗口(*主窗口, "after the edits");
     const long 编辑后 = 常驻内存KiB();
+    const long 编辑后在用 = 堆在用KiB();
+    long 显隐预热后 = -1;  // none when there are fewer cycles
     for (int i = 0; i < 显隐次数; ++i) {
         QElapsedTimer 计时;
         计时.start();
@@ -440,22 +541,31 @@ int 测耐久(const QString& 目录, int 次数) {
             失败(QStringLiteral("hide all left note windows open"));
         }
         主窗口->托盘菜单_全部显示_Click();
-        处理事件();
+        等到全部显示(行数);
         显隐.push_back(毫秒(计时));
         if (static_cast<int>(便签窗口().size()) != 行数) {
             失败(QStringLiteral("show all did not open one window per note"));
         }
+        if (i + 1 == static_cast<int>(段)) {
+            显隐预热后 = 常驻内存KiB();
+        }
     }
     核对窗口(*主窗口, "after hiding and showing");
     const long 结束 = 常驻内存KiB();
+    const long 结束在用 = 堆在用KiB();
     std::printf(
         "RESULT soak_notes %d\nRESULT soak_edit_cycles %d\nRESULT soak_hide_show_cycles "
         "%d\n",
         行数, 次数, 显隐次数);
     std::printf(
         "RESULT soak_rss_start_kib %ld\nRESULT soak_rss_warm_kib %ld\n"
-        "RESULT soak_rss_after_edits_kib %ld\nRESULT soak_rss_end_kib %ld\n",
-        起始, 预热后, 编辑后, 结束);
+        "RESULT soak_rss_after_edits_kib %ld\nRESULT soak_rss_hide_show_warm_kib %ld\n"
+        "RESULT soak_rss_end_kib %ld\n",
+        起始, 预热后, 编辑后, 显隐预热后, 结束);
+    std::printf(
+        "RESULT soak_heap_start_kib %ld\nRESULT soak_heap_warm_kib %ld\n"
+        "RESULT soak_heap_after_edits_kib %ld\nRESULT soak_heap_end_kib %ld\n",
+        起始在用, 预热后在用, 编辑后在用, 结束在用);
     std::printf(
         "  resident memory (KiB): %ld at the start, %ld after %zu edits, %ld after all "
         "edits, %ld at the end: %+ld in all, %+ld after the first %zu edits\n",
@@ -473,7 +583,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
 #ifdef __GLIBC__
     // The soak's memory figures are those of the program, which keeps one malloc pool.
-    if (argc > 1 && std::string(argv[1]) == "soak") {
+    if (argc > 1 && std::string(argv[1]).starts_with("soak")) {
         mallopt(M_ARENA_MAX, 1);
     }
 #endif
@@ -481,7 +591,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList 参数 = QApplication::arguments();
     if (参数.size() != 4) {
-        std::fprintf(stderr, "usage: quillet-bench reload|save|refresh|load|soak FOLDER RUNS\n");
+        std::fprintf(
+            stderr,
+            "usage: quillet-bench reload|save|refresh|load|soak|soak-cjk|showall FOLDER RUNS\n");
         return 2;
     }
     const QString 模式 = 参数[1];
@@ -492,7 +604,9 @@ int main(int argc, char** argv) {
         {QStringLiteral("save"), [&] { return 测保存(目录, 次数); }},
         {QStringLiteral("refresh"), [&] { return 测刷新(目录, 次数); }},
         {QStringLiteral("load"), [&] { return 测启动(目录, 次数); }},
-        {QStringLiteral("soak"), [&] { return 测耐久(目录, 次数); }},
+        {QStringLiteral("soak"), [&] { return 测耐久(目录, 次数, false); }},
+        {QStringLiteral("soak-cjk"), [&] { return 测耐久(目录, 次数, true); }},
+        {QStringLiteral("showall"), [&] { return 测全部显示(目录, 次数); }},
     };
     const auto 找到 = 模式表.find(模式);
     if (找到 == 模式表.end()) {

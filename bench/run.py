@@ -17,9 +17,16 @@ ideally as RelWithDebInfo), then measures:
              its cost grows with rows plus windows or with rows times windows.
   soak       only when asked (--only soak; it runs for many minutes): 10,000 edit-and-save
              cycles and then 1,000 hide-all/show-all cycles with 100 notes, all shown,
-             offscreen; resident memory before, between and after, and the time per cycle
-             at the start and at the end. --soak-cycles changes the number of edits (the
-             hide-all/show-all cycles are a tenth of it).
+             offscreen and on xcb (Xvfb without a window manager); resident memory and the
+             allocator's memory in use before, between and after, and the time per cycle at
+             the start and at the end. --soak-cycles changes the number of edits (the
+             hide-all/show-all cycles are a tenth of it), --soak-platforms the platforms.
+  showall    only when asked (--only showall): 全部显示 over 2,000 hidden notes on xcb, under
+             Xvfb with openbox and without a window manager, in turns as the program does it
+             and in one go: time until every window is shown, longest pause of the event loop.
+  soak-cjk   only when asked: the soak with a new random Chinese text typed in every edit,
+             with the memory after every tenth of the edits, to show where the glyph caches
+             level off.
 
 Figures are wall-clock times (medians) and depend on the machine and its load; nothing here
 passes or fails. Standard library only; needs Xvfb, openbox, xdotool, xprop and trayer (the
@@ -285,9 +292,14 @@ def bench_startup(programs, mapwait, counts, runs):
 
 # ---- offscreen benchmarks --------------------------------------------------------------
 
-def run_bench(bench, mode, folder, runs, home, timeout=900):
+def run_bench(bench, mode, folder, runs, home, timeout=900, display=None):
+    """Runs a quillet-bench mode offscreen, or on xcb on the X display given."""
     env = {k: os.environ[k] for k in ("PATH", "LANG", "TZ") if k in os.environ}
-    env.update(QT_QPA_PLATFORM="offscreen", HOME=home, XDG_CONFIG_HOME=home + "/.config",
+    if display:
+        env.update(QT_QPA_PLATFORM="xcb", DISPLAY=display)
+    else:
+        env.update(QT_QPA_PLATFORM="offscreen")
+    env.update(HOME=home, XDG_CONFIG_HOME=home + "/.config",
                XDG_DATA_HOME=home + "/.local/share", XDG_CACHE_HOME=home + "/.cache",
                XDG_RUNTIME_DIR=home + "/runtime", QUILLET_SITE_URL="http://127.0.0.1:%d"
                % closed_port(), LANG=env.get("LANG", "C.UTF-8"))
@@ -334,6 +346,41 @@ def table(rows):
     return "\n".join(lines)
 
 
+def add_soak(add, notes, mode, qpa, r):
+    """The rows of one soak; the memory after every tenth of the edits goes to the notes."""
+    def mib(key):
+        return r[key] / 1024 if r.get(key, -1) >= 0 else None
+
+    name = "%s (%s)" % ("Soak" if mode == "soak" else "Soak, random Chinese texts", qpa)
+    for key, what in (("start", "at the start"), ("warm", "after 100 edits"),
+                      ("after_edits", "after %d edits" % r["soak_edit_cycles"]),
+                      ("end", "after %d hide/show too" % r["soak_hide_show_cycles"])):
+        add("%s: RSS %s (MiB)" % (name, what), mib("soak_rss_%s_kib" % key))
+        if mib("soak_heap_%s_kib" % key) is not None:
+            add("%s: malloc in use %s (MiB)" % (name, what), mib("soak_heap_%s_kib" % key))
+    add("%s: RSS growth, start to end (MiB)" % name,
+        mib("soak_rss_end_kib") - mib("soak_rss_start_kib"), digits=2)
+    warm_growth = mib("soak_rss_end_kib") - mib("soak_rss_warm_kib")
+    add("%s: RSS growth after the first 100 edits (MiB)" % name, warm_growth,
+        target="< 1 MiB", met=warm_growth < 1, digits=2)
+    if mib("soak_rss_hide_show_warm_kib") is not None:
+        add("%s: RSS growth over the hide/show after its first 100 (MiB)" % name,
+            mib("soak_rss_end_kib") - mib("soak_rss_hide_show_warm_kib"), digits=2)
+    heap_growth = mib("soak_heap_end_kib") and mib("soak_heap_end_kib") - mib("soak_heap_warm_kib")
+    if heap_growth is not None:
+        add("%s: malloc in use, growth after the first 100 edits (MiB)" % name, heap_growth,
+            target="< 1 MiB", met=heap_growth < 1, digits=2)
+    for key, what in (("soak_edit", "edit-and-save"), ("soak_hide_show", "hide-all/show-all")):
+        for end in ("first", "last"):
+            add("%s: %s cycle, median of the %s 100 (ms)" % (name, what, end),
+                r["%s_%s" % (key, end)], digits=2)
+    steps = sorted(int(k.split("_")[3]) for k in r if k.startswith("soak_rss_at_"))
+    notes.append("%s, memory after each tenth of the edits (edits: RSS / malloc in use, MiB): %s"
+                 % (name, ", ".join("%d: %.1f / %.1f" % (
+                     n, r["soak_rss_at_%d_kib" % n] / 1024, r["soak_heap_at_%d_kib" % n] / 1024)
+                     for n in steps)))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", default=os.path.join(ROOT, "build-bench"),
@@ -345,10 +392,13 @@ def main():
     parser.add_argument("--no-xpad", action="store_true", help="measure Quillet alone")
     parser.add_argument("--no-floors", action="store_true",
                         help="leave out the bare Qt and bare X reference programs")
-    parser.add_argument("--only", choices=("startup", "reload", "save", "refresh", "soak"),
+    parser.add_argument("--only", choices=("startup", "reload", "save", "refresh", "soak",
+                                           "soak-cjk", "showall"),
                         action="append", help="run only these parts (repeatable)")
     parser.add_argument("--soak-cycles", type=int, default=10000,
                         help="edit-and-save cycles of the soak (default 10,000)")
+    parser.add_argument("--soak-platforms", default="offscreen,xcb",
+                        help="Qt platforms of the soaks (default offscreen,xcb)")
     args = parser.parse_args()
     parts = args.only or ["startup", "reload", "save", "refresh"]
     build = os.path.abspath(args.build)
@@ -445,7 +495,21 @@ def main():
                     if med("bare Qt", n, "rss") is not None:
                         add("Reference: bare Qt, %d notes: memory RSS (MiB)" % n,
                             med("bare Qt", n, "rss"), med("xpad", n, "rss"))
+                # The goals beside the bare Qt program, which shows the same windows with
+                # nothing else: the program's own cost over Qt's floor.
+                qt_goals = {0: 1.5, 10: 1.2, 100: 1.15}
+                for n in counts:
+                    q, floor = med("Quillet", n, "ms"), med("bare Qt", n, "ms")
+                    if q is not None and floor:
+                        goal = qt_goals.get(n)
+                        add("Quillet / bare Qt, start-up, %d notes" % n, q / floor,
+                            target=None if goal is None else "<= %.2f" % goal,
+                            met=None if goal is None else q / floor <= goal, digits=2)
                 n = max(counts)
+                q, floor = med("Quillet", n, "rss"), med("bare Qt", n, "rss")
+                if q is not None and floor:
+                    add("Quillet - bare Qt, RSS, %d notes (MiB)" % n, q - floor,
+                        target="<= 2 MiB", met=q - floor <= 2)
                 q = med("Quillet", n, "cpu")
                 add("Idle CPU over 10 s, %d notes (ms)" % n, q, med("xpad", n, "cpu"),
                     "practically 0", None if q is None else q <= 10, digits=0)
@@ -499,25 +563,41 @@ def main():
             notes.append("Note-window refresh (刷新便签): 3,000 more rows cost %.2f ms with 25 windows and %.2f ms "
                          "with 100 windows (rows x windows would make the second about 4 "
                          "times the first)." % (extra25, extra100))
-        if "soak" in parts:
-            folder = os.path.join(work, "soak")
+        if "showall" in parts:
+            folder = os.path.join(work, "showall")
+            fixtures.fill_quillet(makedb, folder, 2000)
+            for wm in (False, True):
+                where = "Xvfb with openbox" if wm else "Xvfb, no window manager"
+                log("show all: 2,000 notes, %s" % where)
+                with harness.Desktop(tray=False, window_manager=wm) as desktop:
+                    desktop.start()
+                    r = run_bench(bench, "showall", folder, 1 if wm else 3, home,
+                                  timeout=3600, display=desktop.display)
+                for key, what in (("turns", "in turns"), ("one_go", "in one go (as before)")):
+                    add("Show all, %d notes, %s, %s: until all shown (ms)" % (
+                        r["showall_windows"], where, what), r["showall_" + key], digits=0)
+                    pause = r["showall_%s_pause" % key]
+                    add("Show all, %d notes, %s, %s: longest pause of the event loop (ms)" % (
+                        r["showall_windows"], where, what), pause, target="< 100 ms",
+                        met=pause < 100, digits=0)
+        for mode in ("soak", "soak-cjk"):
+            if mode not in parts:
+                continue
+            folder = os.path.join(work, mode)
             fixtures.fill_quillet(makedb, folder, 100)
-            log("soak: 100 notes, %d edits, %d hide-all/show-all" % (
-                args.soak_cycles, max(1, args.soak_cycles // 10)))
-            r = run_bench(bench, "soak", folder, args.soak_cycles, home, timeout=6 * 3600)
-            growth = (r["soak_rss_end_kib"] - r["soak_rss_start_kib"]) / 1024
-            add("Soak, %d notes: resident memory at the start (MiB)" % r["soak_notes"],
-                r["soak_rss_start_kib"] / 1024)
-            add("Soak: resident memory after %d edits and %d hide/show (MiB)" % (
-                r["soak_edit_cycles"], r["soak_hide_show_cycles"]), r["soak_rss_end_kib"] / 1024)
-            add("Soak: growth (MiB)", growth, target="< 1 MiB", met=growth < 1, digits=2)
-            add("Soak: growth after the first 100 edits (MiB)",
-                (r["soak_rss_end_kib"] - r["soak_rss_warm_kib"]) / 1024, digits=2)
-            for key, what in (("soak_edit", "edit-and-save"),
-                              ("soak_hide_show", "hide-all/show-all")):
-                for end in ("first", "last"):
-                    add("Soak: %s cycle, median of the %s 100 (ms)" % (what, end),
-                        r["%s_%s" % (key, end)], digits=2)
+            for qpa in args.soak_platforms.split(","):
+                log("%s on %s: 100 notes, %d edits, %d hide-all/show-all" % (
+                    mode, qpa, args.soak_cycles, max(1, args.soak_cycles // 10)))
+                if qpa == "xcb":
+                    # Xvfb alone: a window manager would only add its own time to the
+                    # hide-all/show-all cycles, not the program's memory.
+                    with harness.Desktop(tray=False, window_manager=False) as desktop:
+                        desktop.start()
+                        r = run_bench(bench, mode, folder, args.soak_cycles, home,
+                                      timeout=6 * 3600, display=desktop.display)
+                else:
+                    r = run_bench(bench, mode, folder, args.soak_cycles, home, timeout=6 * 3600)
+                add_soak(add, notes, mode, qpa, r)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
