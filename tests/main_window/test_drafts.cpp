@@ -282,13 +282,15 @@ class DraftsTest : public QObject {
         写文件(目录夹.filePath(QStringLiteral("d1-1-6.draft")),
                QByteArray(草稿::编码(好)).replace("\"note\":7", "\"note\":4294967296"));
         写文件(目录夹.filePath(QStringLiteral("别的名字.draft")), 草稿::编码(好));
-        写文件(目录夹.filePath(QStringLiteral("d1-1-7.draft\n")), 草稿::编码(好));
         {
             QFile 大(目录夹.filePath(QStringLiteral("d1-1-8.draft")));
             QVERIFY(大.open(QIODevice::WriteOnly));
             QVERIFY(大.resize(草稿::最大草稿字节 + 1));  // sparse: costs no disk
         }
 #ifdef Q_OS_UNIX
+        // Names and kinds of file that only Unix has: a line break in a name, a FIFO (opening it
+        // would wait for a writer), a link.
+        写文件(目录夹.filePath(QStringLiteral("d1-1-7.draft\n")), 草稿::编码(好));
         QCOMPARE(
             ::mkfifo(QFile::encodeName(目录夹.filePath(QStringLiteral("d1-1-9.draft"))).constData(),
                      0600),
@@ -296,6 +298,10 @@ class DraftsTest : public QObject {
         QVERIFY(QFile::link(目录夹.filePath(QStringLiteral("d1-1-1.draft")),
                             目录夹.filePath(QStringLiteral("d1-1-10.draft"))));
 #endif
+        const auto 文件数 = [&] {
+            return 目录夹.entryList(QDir::Files | QDir::System | QDir::Hidden).size();
+        };
+        const auto 原有 = 文件数();
         const auto 读到 = 草稿表(*目录);
         QCOMPARE(读到.size(), std::size_t{1});
         QCOMPARE(读到[0].文件名, QStringLiteral("d1-1-1.draft"));
@@ -305,7 +311,7 @@ class DraftsTest : public QObject {
         QTRY_COMPARE(应答.次数, 1);
         QTest::qWait(100);
         QCOMPARE(应答.次数, 1);
-        QCOMPARE(目录夹.entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 10);
+        QCOMPARE(文件数(), 原有 - 1);
     }
 };
 
