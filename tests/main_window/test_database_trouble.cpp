@@ -169,8 +169,10 @@ class DatabaseTroubleTest : public QObject {
                 见到提示 = 等待提示() != nullptr;
                 另一个.释放();
             });
+            消息框应答 应答(QMessageBox::Ok);
             窗口->ListView_Quillet->选中(1);
             窗口->编辑_删除_Click();
+            QCOMPARE(应答.次数, 0);
             QVERIFY(见到提示);
             QCOMPARE(窗口->ListView_Quillet->行数(), 1);
             QVERIFY(等待提示() == nullptr);
