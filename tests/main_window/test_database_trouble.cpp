@@ -36,8 +36,8 @@ void 执行(const 程序目录& 目录, const QStringList& 语句表) {
 
 QString 内容(const 程序目录& 目录, int 编号) {
     auto 连接 = dao::DBEngine().OpenDatabase(目录.数据库(), false, false, QString());
-    dao::Recordset 记录 = 连接->OpenRecordset(
-        QStringLiteral("Select content from Tips where id = %1").arg(编号));
+    dao::Recordset 记录 =
+        连接->OpenRecordset(QStringLiteral("Select content from Tips where id = %1").arg(编号));
     return 记录.Eof() ? QString() : 记录.Fields(QStringLiteral("content")).ToText();
 }
 
