@@ -5,12 +5,15 @@ SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
 
-# Building: compiler, build tools, and the Qt and SQLite headers and libraries.
-BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev"
-# Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font,
-# certificates for https update lists, and the sqlite3 tool for copying the note database by
-# hand (the tests read it with it too).
-RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk ca-certificates sqlite3"
+# Building: compiler, build tools, the Qt, SQLite and HTML parser (gumbo, which brings its
+# library libgumbo1 for running) headers and libraries, and clang-format, which checks the layout
+# of the sources.
+BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev
+    libgumbo-dev clang-format"
+# Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font, a colour
+# emoji font (emoji in notes are otherwise empty boxes), certificates for https update lists,
+# and the sqlite3 tool for copying the note database by hand (the tests read it with it too).
+RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk fonts-noto-color-emoji ca-certificates sqlite3"
 # Tests only: an X server, a window manager, a tray and tools that act as a person would, the
 # Wayland compositor, the desktop-file and AppStream validators, Python with Pillow for the
 # harness and its screenshots, gio and dex for the log-on start entries, chattr for read-only

@@ -1,5 +1,6 @@
 #include "main_window/main_form.h"
 #include "main_window/quit_signal.h"
+#include "platform/log/log.h"
 #include "platform/startup/qt_translation.h"
 #include "platform/startup/single_instance.h"
 #include "store/globals.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     // which would keep pages for the program's whole life.
     mallopt(M_ARENA_MAX, 1);
 #endif
+    // Log lines carry texts from the network and the database: none reaches the terminal raw.
+    platform::log::转义全部日志();
     QApplication 程序(argc, argv);
     // The application name is also the class in the windows' WM_CLASS on X11, which the desktop
     // entry names in StartupWMClass; on Wayland the windows carry the entry's id.
@@ -40,6 +43,9 @@ int main(int argc, char** argv) {
             return 0;
         case platform::startup::单一程序::结果::无应答:
             Form_Main::报告程序无应答(数据库);
+            return 1;
+        case platform::startup::单一程序::结果::无法加锁:
+            Form_Main::报告无法加锁(数据库, 单一程序.锁文件());
             return 1;
         case platform::startup::单一程序::结果::首个:
             break;

@@ -3,6 +3,7 @@
 #include "editor/editor_companion.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/colour.h"
+#include "platform/controls/shared_icon.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/twips.h"
 #include "services/message_box.h"
@@ -15,7 +16,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -47,7 +47,8 @@ void 放置(QWidget* 控件, int 左, int 上, int 宽, int 高) {
 }
 
 QPushButton* 保存按钮(const QString& 标题, QWidget* 父) {
-    auto* 按钮 = new QPushButton(QIcon(QStringLiteral(":/icons/save.svg")), 标题, 父);
+    auto* 按钮 =
+        new QPushButton(platform::controls::共享图标(QStringLiteral(":/icons/save.svg")), 标题, 父);
     按钮->setIconSize(QSize(16, 16));
     // Neither button is pressed by Enter or Escape.
     按钮->setAutoDefault(false);
@@ -84,7 +85,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
       platform::Form(this),
       宿主_(宿主) {
     setWindowTitle(QStringLiteral("添加Quillet"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/editor.svg")));
+    setWindowIcon(platform::controls::共享图标(QStringLiteral(":/icons/editor.svg")));
     QFont 字体(QStringLiteral("Tahoma"));
     字体.setPointSizeF(8.25);
     setFont(字体);
@@ -236,6 +237,7 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
     if (!新建 && 自定义变量::全局数据库().受影响行数() == 0) {
         return 便签已删除();
     }
+    const std::int32_t 编号 = 新建 ? 自定义变量::全局数据库().新行编号() : 便签编号;
     try {
         宿主_.编辑_刷新列表_Click();
     } catch (const dao::Error& 错误) {
@@ -248,6 +250,7 @@ Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
         }
     }
     宿主_.刷新便签();
+    宿主_.选中便签(编号);
     return 写入结果::已写入;
 }
 
@@ -300,16 +303,8 @@ void Form_添加便签::PushButton_保存并关闭_Click() {
     if (!保存便签()) {
         return;
     }
-    // Turning the last row's mark off and on again closes and reopens its desktop window;
-    // for a note just added that first puts it on the desktop.
-    const int 行数 = 宿主_.列表行数();
-    if (行数 >= 1) {
-        宿主_.设置行勾选(行数, false);
-        const int 末行 = 宿主_.列表行数();
-        if (末行 >= 1) {
-            宿主_.设置行勾选(末行, true);
-        }
-    }
+    // The list reload of the save has opened a new note's window; an edited note's window
+    // shows the new text already, and no other note's window is touched.
     卸载();
 }
 

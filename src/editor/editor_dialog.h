@@ -24,10 +24,9 @@ class ColorPicker;
 class 编辑器宿主 {
   public:
     virtual ~编辑器宿主() = default;
-    virtual void 编辑_刷新列表_Click() = 0;          // reload the note list
-    virtual void 刷新便签() = 0;                     // refresh the open note windows
-    virtual int 列表行数() const = 0;                // rows of the note list
-    virtual void 设置行勾选(int 行, bool 勾选) = 0;  // row counted from 1; raises the check change
+    virtual void 编辑_刷新列表_Click() = 0;        // reload the note list
+    virtual void 刷新便签() = 0;                   // refresh the open note windows
+    virtual void 选中便签(std::int32_t 编号) = 0;  // select the saved note's row
 };
 
 // The content box's size in twips for a client area in twips; never negative.

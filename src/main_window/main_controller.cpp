@@ -59,6 +59,13 @@ dao::Recordset 便签记录(const QString& 编号) {
     return 库.数据库_查找_语句(store::按编号文字便签语句(编号));
 }
 
+// The desktop note window of a form that is on the screen; a window that has been closed and
+// waits to be destroyed counts as gone.
+const Form_Quillet* 显示中的便签窗口(const platform::Forms::条目& 条目) {
+    const Form_Quillet* 窗口 = 便签窗口(条目);
+    return 窗口 && 窗口->isVisible() ? 窗口 : nullptr;
+}
+
 }  // namespace
 
 Class_主窗体::Class_主窗体(platform::controls::ListView& ListView_Quillet, 便签菜单宿主& 宿主)
@@ -142,8 +149,23 @@ bool Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, i
     窗口->设置文字颜色(store::字体颜色(记录集));
     窗口->Tag = 编号;
     窗口->setAttribute(Qt::WA_ShowWithoutActivating, !激活);
+    // However the window goes (its menu, the window manager, Alt+F4), the list learns of it.
+    QObject::connect(窗口.get(), &QObject::destroyed, &连接上下文_,
+                     [this, 编号] { 窗口已关闭(编号); });
     窗口.release()->show();
     return true;
+}
+
+void Class_主窗体::窗口已关闭(const QString& 编号) {
+    if (!数据已加载_ || 有便签窗口(编号)) {
+        return;
+    }
+    platform::controls::ListView& 列表 = ListView_Quillet_;
+    for (int 行 = 1; 行 <= 列表.行数(); ++行) {
+        if (列表.子项(行, 1) == 编号 && 列表.勾选(行)) {
+            列表.设置勾选(行, false);
+        }
+    }
 }
 
 void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行) {
@@ -176,10 +198,105 @@ void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行
     关闭便签窗口(编号);
 }
 
+namespace {
+
+// The Tags of the open note windows.
+QSet<QString> 窗口编号() {
+    QSet<QString> 编号;
+    for (const auto& 条目 : platform::Forms::快照()) {
+        if (const Form_Quillet* 窗口 = 显示中的便签窗口(条目)) {
+            编号.insert(窗口->Tag);
+        }
+    }
+    return 编号;
+}
+
+}  // namespace
+
+Class_主窗体::重新载入结果 Class_主窗体::重新载入(platform::controls::ListView& 列表,
+                                                  const QSet<QString>& 不显示) {
+    dao::Recordset 记录集 = 获取数据();
+    std::vector<已删除便签::列表所知> 原有;
+    QHash<QString, std::size_t> 原有位置;
+    for (int 行 = 1; 行 <= 列表.行数(); ++行) {
+        原有位置.insert(列表.子项(行, 1), 原有.size());
+        原有.push_back({列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3), 列表.子项(行, 4),
+                        std::nullopt, std::nullopt, 列表.勾选(行)});
+    }
+    列表.清除行();
+    刷新数据(列表, 记录集);
+
+    重新载入结果 结果;
+    const QSet<QString> 有窗口 = 窗口编号();
+    std::vector<int> 要打开;
+    // The marks set here open and close nothing; the windows of new rows open afterwards.
+    数据已加载_ = false;
+    for (int 行 = 1; 行 <= 列表.行数(); ++行) {
+        const QString 编号 = 列表.子项(行, 1);
+        if (原有位置.remove(编号)) {
+            列表.设置勾选(行, 有窗口.contains(编号));
+            continue;
+        }
+        结果.新编号.append(编号);
+        if (列表.勾选(行) && 不显示.contains(编号)) {
+            列表.设置勾选(行, false);
+        } else if (列表.勾选(行) && !有窗口.contains(编号)) {
+            要打开.push_back(行);
+        }
+    }
+    数据已加载_ = true;
+    for (const int 行 : 要打开) {
+        bool 已打开 = false;
+        try {
+            // Not activated: the user may go on typing in the editor that added the note.
+            已打开 = 创建便签窗口(列表, 行, false);
+        } catch (const dao::Error& 错误) {
+            qCWarning(lcMain).noquote() << "the window of a new note could not be opened, its "
+                                           "row is not marked:"
+                                        << 错误.Number() << 错误.Description();
+        }
+        if (!已打开) {
+            数据已加载_ = false;
+            列表.设置勾选(行, false);
+            数据已加载_ = true;
+        }
+    }
+    for (auto& 便签 : 原有) {
+        if (原有位置.contains(便签.编号)) {
+            // What its window shows is all that is left of its colours.
+            if (const auto 颜色 = 窗口颜色(便签.编号)) {
+                便签.背景颜色 = 颜色->first;
+                便签.字体颜色 = 颜色->second;
+            }
+            关闭便签窗口(便签.编号);
+            结果.已消失.push_back(std::move(便签));
+        }
+    }
+    return 结果;
+}
+
+void Class_主窗体::全部显示一行(platform::controls::ListView& 列表, int 行) {
+    if (!列表.勾选(行)) {
+        列表.设置勾选(行, true);
+    } else if (!有便签窗口(列表.子项(行, 1))) {
+        便签显示(列表, 行);
+    }
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>> Class_主窗体::窗口颜色(
+    const QString& 编号) const {
+    for (const auto& 条目 : platform::Forms::快照()) {
+        if (const Form_Quillet* 窗口 = 显示中的便签窗口(条目); 窗口 && 窗口->Tag == 编号) {
+            return std::pair{窗口->背景颜色(), 窗口->文字颜色()};
+        }
+    }
+    return std::nullopt;
+}
+
 bool Class_主窗体::有便签窗口(const QString& 编号) const {
     const auto 快照 = platform::Forms::快照();
     return std::any_of(快照.begin(), 快照.end(), [&](const platform::Forms::条目& 条目) {
-        const Form_Quillet* 窗口 = 便签窗口(条目);
+        const Form_Quillet* 窗口 = 显示中的便签窗口(条目);
         return 窗口 && 窗口->Tag == 编号;
     });
 }

@@ -20,6 +20,7 @@
 #include "services/site.h"
 #include "services/update_bridge.h"
 #include "store/backup.h"
+#include "store/deleted_notes.h"
 #include "store/globals.h"
 #include "store/note_record.h"
 #include "store/statements.h"
@@ -30,6 +31,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -41,6 +43,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -51,10 +54,6 @@ using platform::缇转像素;
 
 constexpr int 设计宽度缇 = 9480;
 constexpr int 设计高度缇 = 7140;
-
-QIcon 程序图标() {
-    return QIcon(QStringLiteral(":/icons/quillet.svg"));
-}
 
 // The program's icon is given to each of its windows rather than to the whole application,
 // because the desktop note windows have none (on X11 each of them would otherwise carry a copy
@@ -159,6 +158,14 @@ void Form_Main::创建控件() {
     ListView_Quillet->菜单键 = [this](QPoint 位置) {
         platform::controls::键盘弹出(*列表菜单, 位置);
     };
+    // A double click on a row opens it; one in the first column, the check box's, only toggles
+    // the mark.
+    QObject::connect(
+        ListView_Quillet, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& 索引) {
+            if (索引.column() != 0) {
+                保护执行([this, 行 = 索引.row() + 1] { ListView_Quillet_DblClick(行); });
+            }
+        });
 
     WebBrowser_广告->setGeometry(0, 0, 缇转像素(9465), 缇转像素(1005));
     TabControl_Main->setGeometry(缇转像素(30), 缇转像素(1050), 缇转像素(9435), 缇转像素(6075));
@@ -169,6 +176,10 @@ void Form_Main::创建控件() {
     ListView_Quillet->setFocus();
     设置无障碍说明();
 
+    全部显示计时器_ = new QTimer(this);
+    全部显示计时器_->setSingleShot(true);
+    全部显示计时器_->setInterval(0);
+    QObject::connect(全部显示计时器_, &QTimer::timeout, this, [this] { 继续全部显示(); });
     Timer_自动升级 = new QTimer(this);
     Timer_自动升级->setObjectName(QStringLiteral("Timer_自动升级"));
     Timer_自动升级->setInterval(2000);
@@ -263,6 +274,8 @@ void Form_Main::创建菜单() {
            &Form_Main::编辑_删除_Click, QKeySequence(Qt::Key_Delete));
     添加项(编辑, QStringLiteral("编辑_修改"), QStringLiteral("修改便签[&E]"),
            &Form_Main::编辑_修改_Click, QKeySequence(Qt::CTRL | Qt::Key_E));
+    添加项(编辑, QStringLiteral("编辑_撤销删除"), QStringLiteral("撤销删除[&U]"),
+           &Form_Main::编辑_撤销删除_Click, QKeySequence(Qt::CTRL | Qt::Key_Z));
     添加分隔符(编辑, QStringLiteral("编辑_分隔符0"));
     添加项(编辑, QStringLiteral("编辑_刷新列表"), QStringLiteral("刷新列表[&F]"),
            &Form_Main::编辑_刷新列表_Click, QKeySequence(Qt::Key_F5));
@@ -313,6 +326,8 @@ void Form_Main::创建菜单() {
            &Form_Main::列表菜单_删除_Click);
     添加项(列表菜单, QStringLiteral("列表菜单_修改"), QStringLiteral("修改便签[&E]"),
            &Form_Main::列表菜单_修改_Click);
+    添加项(列表菜单, QStringLiteral("列表菜单_撤销删除"), QStringLiteral("撤销删除[&U]"),
+           &Form_Main::列表菜单_撤销删除_Click);
     添加分隔符(列表菜单, QStringLiteral("列表菜单_分隔符2"));
     添加项(列表菜单, QStringLiteral("列表菜单_刷新列表"), QStringLiteral("刷新列表[&F]"),
            &Form_Main::列表菜单_刷新列表_Click);
@@ -402,10 +417,7 @@ int Form_Main::Form_Load() {
             自定义变量::全局数据库().打开数据库(路径, QString());
         }
         已打开 = true;
-        WebBrowser_广告->导航(站点::广告页地址());
         主窗体对象().初始化界面(*ListView_Quillet);
-        // The notes read: the day's backup, of a database known to be good.
-        自动备份::每日备份(自定义变量::全局数据库(), 路径, store::现在().date());
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
         工具_开机启动->setChecked(开机启动勾选_);
@@ -436,7 +448,18 @@ int Form_Main::Form_Load() {
     }
     Timer_自动升级->start();
     Timer_每日备份->start();
+    QTimer::singleShot(0, this, [this, 路径] { 显示后启动(路径); });
     return 0;
+}
+
+void Form_Main::显示后启动(const QString& 数据库路径) {
+    if (正在退出_) {
+        return;
+    }
+    WebBrowser_广告->导航(站点::广告页地址());
+    // The notes have been read: the day's backup is of a database known to be good. Nothing
+    // has written to it since.
+    自动备份::每日备份(自定义变量::全局数据库(), 数据库路径, store::现在().date());
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
@@ -446,8 +469,19 @@ void Form_Main::再次启动(const QStringList& 参数) {
 }
 
 void Form_Main::报告程序无应答(const QString& 数据库路径) {
-    const QString 全文 = QStringLiteral("Quillet已在运行，但没有响应，本次启动已结束。") +
+    const QString 全文 = QStringLiteral(
+                             "Quillet已在运行（也可能是在另一次登录中或由另一个用户启动的），"
+                             "但没有响应，本次启动已结束。") +
                          QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径);
+    显示启动错误(全文);
+}
+
+void Form_Main::报告无法加锁(const QString& 数据库路径, const QString& 锁文件) {
+    const QString 全文 = QStringLiteral(
+                             "无法锁定便签数据库：程序文件夹中不能创建锁文件（文件夹不可写入，"
+                             "或磁盘已满）。为免两个程序同时写入同一个数据库，本次启动已结束。") +
+                         QStringLiteral("\n\n数据库文件：") + QDir::toNativeSeparators(数据库路径) +
+                         QStringLiteral("\n锁文件：") + QDir::toNativeSeparators(锁文件);
     显示启动错误(全文);
 }
 
@@ -555,6 +589,7 @@ void Form_Main::文件_退出_Click() {
 
 void Form_Main::结束程序() {
     正在退出_ = true;
+    停止全部显示();
     for (const auto& 条目 : platform::Forms::快照()) {
         if (!条目.存在()) {
             continue;
@@ -601,11 +636,22 @@ void Form_Main::编辑_删除_Click() {
         return;
     }
     try {
+        已删除便签::列表所知 便签{列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3),
+                                  列表.子项(行, 4), std::nullopt,     std::nullopt,
+                                  列表.勾选(行)};
+        if (const auto 颜色 = 主窗体对象().窗口颜色(便签.编号)) {
+            便签.背景颜色 = 颜色->first;
+            便签.字体颜色 = 颜色->second;
+        }
         数据库操作模块& 库 = 自定义变量::全局数据库();
         自动备份::删除前备份(库, 库.路径(), store::现在());
-        库.数据库_删除_语句(store::删除便签语句(列表.子项(行, 1)));
+        // The note is kept for 撤销删除 in the same transaction that deletes it.
+        已删除便签::删除(库, 便签, store::现在());
         列表.设置勾选(行, false);
         列表.删除行(行);
+        // The row that took its place is selected, or the new last row, so a second Del or
+        // Ctrl+E acts at once.
+        列表.选中(std::min(行, 列表.行数()));
     } catch (const store::编号错误& 错误) {
         显示错误(错误.Description(), 消息框父窗口());
     } catch (const dao::Error& 错误) {
@@ -654,10 +700,63 @@ void Form_Main::编辑_修改_Click() {
 }
 
 void Form_Main::编辑_刷新列表_Click() {
+    重新载入列表();
+}
+
+Class_主窗体::重新载入结果 Form_Main::重新载入列表(const QSet<QString>& 不显示) {
+    // The rows are read again: a 全部显示 still under way would go on over rows that are gone.
+    停止全部显示();
+    auto& 列表 = *ListView_Quillet;
+    const int 选中 = 列表.选中行();
+    const QString 选中编号 = 选中 != 0 ? 列表.子项(选中, 1) : QString();
     // The rows go only once the notes have been read again: a reload that fails keeps them.
-    dao::Recordset 记录 = 主窗体对象().获取数据();
-    ListView_Quillet->清除行();
-    主窗体对象().刷新数据(*ListView_Quillet, 记录);
+    Class_主窗体::重新载入结果 结果 = 主窗体对象().重新载入(列表, 不显示);
+    if (!选中编号.isNull()) {
+        列表.选中(便签行(选中编号));
+    }
+    if (!结果.已消失.empty()) {
+        // Deleted by another program: kept as a delete here is, so it can be undone.
+        try {
+            已删除便签::记录已消失(自定义变量::全局数据库(), 结果.已消失, store::现在());
+        } catch (const dao::Error& 错误) {
+            qCWarning(lcMain).noquote()
+                << 结果.已消失.size()
+                << "notes deleted by another program could not be kept for undo:" << 错误.Number()
+                << 错误.Description();
+        }
+    }
+    return 结果;
+}
+
+void Form_Main::编辑_撤销删除_Click() {
+    std::optional<已删除便签::已恢复> 恢复;
+    try {
+        恢复 = 已删除便签::恢复最近(自定义变量::全局数据库());
+    } catch (const dao::Error& 错误) {
+        消息::数据库错误(消息框父窗口(),
+                         QStringLiteral("删除没有撤销，已删除的便签仍保留着，可以再试。"), 错误);
+        return;
+    }
+    if (!恢复) {
+        消息::显示(消息框父窗口(), QMessageBox::Information,
+                   QStringLiteral("没有可以撤销的删除。"));
+        return;
+    }
+    const QString 编号 = QString::number(恢复->编号);
+    QSet<QString> 不显示;
+    if (!恢复->显示) {
+        不显示.insert(编号);
+    }
+    try {
+        重新载入列表(不显示);
+    } catch (const dao::Error& 错误) {
+        消息::数据库错误(消息框父窗口(),
+                         QStringLiteral("便签已恢复，但无法重新读取便签列表，它还没有出现在列表中。"
+                                        "按 F5 可再试。"),
+                         错误);
+        return;
+    }
+    ListView_Quillet->选中(便签行(编号));
 }
 
 void Form_Main::工具_开机启动_Click() {
@@ -687,6 +786,7 @@ void Form_Main::托盘菜单_显示窗口_Click() {
 }
 
 void Form_Main::托盘菜单_全部隐藏_Click() {
+    停止全部显示();
     const int 行数 = ListView_Quillet->行数();
     for (int 行 = 1; 行 <= 行数; ++行) {
         ListView_Quillet->设置勾选(行, false);
@@ -694,10 +794,22 @@ void Form_Main::托盘菜单_全部隐藏_Click() {
 }
 
 void Form_Main::托盘菜单_全部显示_Click() {
-    const int 行数 = ListView_Quillet->行数();
-    for (int 行 = 1; 行 <= 行数; ++行) {
-        ListView_Quillet->设置勾选(行, true);
+    全部显示下一行_ = 1;
+    继续全部显示();
+}
+
+void Form_Main::继续全部显示() {
+    QElapsedTimer 计时;
+    计时.start();
+    // The rows are looked at again every time: the handler of a mark may change the list.
+    while (全部显示下一行_ >= 1 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+        主窗体对象().全部显示一行(*ListView_Quillet, 全部显示下一行_++);
+        if (计时.elapsed() >= 全部显示每批毫秒 && 全部显示下一行_ <= ListView_Quillet->行数()) {
+            全部显示计时器_->start();
+            return;
+        }
     }
+    停止全部显示();
 }
 
 void Form_Main::托盘菜单_退出程序_Click() {
@@ -724,6 +836,10 @@ void Form_Main::列表菜单_修改_Click() {
     编辑_修改_Click();
 }
 
+void Form_Main::列表菜单_撤销删除_Click() {
+    编辑_撤销删除_Click();
+}
+
 void Form_Main::列表菜单_刷新列表_Click() {
     编辑_刷新列表_Click();
 }
@@ -734,6 +850,16 @@ int Form_Main::当前便签行() const {
         bool 是数 = false;
         const qlonglong 编号 = ListView_Quillet->子项(行, 1).trimmed().toLongLong(&是数);
         if (是数 && 编号 == 当前便签编号) {
+            return 行;
+        }
+    }
+    return 0;
+}
+
+int Form_Main::便签行(const QString& 编号) const {
+    const int 行数 = ListView_Quillet->行数();
+    for (int 行 = 1; 行 <= 行数; ++行) {
+        if (ListView_Quillet->子项(行, 1) == 编号) {
             return 行;
         }
     }
@@ -796,6 +922,11 @@ void Form_Main::ListView_Quillet_MouseButton(Qt::MouseButton 按键, QPoint) {
     }
 }
 
+void Form_Main::ListView_Quillet_DblClick(int 行) {
+    ListView_Quillet->选中(行);
+    编辑_修改_Click();
+}
+
 void Form_Main::TrayIcon_Activate() {
     try {
         if (!isVisible() && !isMinimized() && 曾经最小化_) {
@@ -843,10 +974,6 @@ void Form_Main::刷新便签() {
     主窗体对象().刷新便签();
 }
 
-int Form_Main::列表行数() const {
-    return ListView_Quillet->行数();
-}
-
-void Form_Main::设置行勾选(int 行, bool 勾选) {
-    ListView_Quillet->设置勾选(行, 勾选);
+void Form_Main::选中便签(std::int32_t 编号) {
+    ListView_Quillet->选中(便签行(QString::number(编号)));
 }

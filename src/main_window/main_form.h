@@ -2,6 +2,7 @@
 
 #include "desktop_note/note_window.h"
 #include "editor/editor_dialog.h"
+#include "main_window/main_controller.h"
 #include "platform/forms/forms.h"
 
 #include <QByteArray>
@@ -19,7 +20,6 @@ class QMenu;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
-class Class_主窗体;
 namespace platform::controls {
 class ListView;
 class WebPane;
@@ -56,6 +56,8 @@ class Form_Main : public QMainWindow,
     // Tells the user that the program runs for the note database but does not answer, so this
     // start ends.
     static void 报告程序无应答(const QString& 数据库路径);
+    // Tells the user that the database's lock could not be taken, so this start ends.
+    static void 报告无法加锁(const QString& 数据库路径, const QString& 锁文件);
 
     // The controls.
     platform::controls::WebPane* WebBrowser_广告 = nullptr;
@@ -93,12 +95,17 @@ class Form_Main : public QMainWindow,
     std::function<bool()> 托盘可用;
     // The update check handed to the update library; by default 自定义方法::DoUpdate.
     std::function<void(std::int32_t 窗口句柄, const QByteArray& 地址)> 升级检查;
+    // 全部显示 opens the note windows in turns of about this many milliseconds (at least one
+    // window a turn) and lets the event loop run between them, so that the program keeps
+    // answering while thousands of windows appear.
+    int 全部显示每批毫秒 = 25;
 
     // Commands of the menus.
     void 文件_新建_Click();
     void 文件_退出_Click();
     void 编辑_删除_Click();
     void 编辑_修改_Click();
+    void 编辑_撤销删除_Click();
     void 编辑_刷新列表_Click() override;
     void 工具_开机启动_Click();
     void 帮助_关于_Click();
@@ -112,6 +119,7 @@ class Form_Main : public QMainWindow,
     void 列表菜单_全部显示_Click();
     void 列表菜单_删除_Click();
     void 列表菜单_修改_Click();
+    void 列表菜单_撤销删除_Click();
     void 列表菜单_刷新列表_Click();
     void 便签菜单_修改_Click();
     void 便签菜单_删除_Click();
@@ -120,6 +128,7 @@ class Form_Main : public QMainWindow,
     // Notifications of the list, the tray icon and the timer.
     void ListView_Quillet_ItemCheck(int 行);
     void ListView_Quillet_MouseButton(Qt::MouseButton 按键, QPoint 全局位置);
+    void ListView_Quillet_DblClick(int 行);
     void TrayIcon_Activate();
     void TrayIcon_MouseButton(Qt::MouseButton 按键);
     void Timer_自动升级_Timer();
@@ -135,8 +144,7 @@ class Form_Main : public QMainWindow,
 
     // 编辑器宿主 (编辑_刷新列表_Click above)
     void 刷新便签() override;
-    int 列表行数() const override;
-    void 设置行勾选(int 行, bool 勾选) override;
+    void 选中便签(std::int32_t 编号) override;
 
   protected:
     void closeEvent(QCloseEvent* 事件) override;
@@ -155,9 +163,20 @@ class Form_Main : public QMainWindow,
     int 选中便签行();
     // Finds the row of 当前便签编号; 0 when no row holds it.
     int 当前便签行() const;
+    // The row of the note with this id text; 0 when no row holds it.
+    int 便签行(const QString& 编号) const;
+    // Reloads the list (see Class_主窗体::重新载入), keeps the notes whose rows went so that
+    // their delete can be undone, and keeps the selected note selected.
+    Class_主窗体::重新载入结果 重新载入列表(const QSet<QString>& 不显示 = {});
     // A note-menu command for a note whose row is gone: says so, and closes its windows or not.
     void 便签不在列表中(bool 关闭窗口);
     QWidget* 消息框父窗口();
+    // Shows the next turn of 全部显示; a hide-all, a reload or the exit ends it.
+    void 继续全部显示();
+    void 停止全部显示() { 全部显示下一行_ = 0; }
+    // The start's work that no window needs for its first picture: run from the event loop
+    // once the windows have been shown.
+    void 显示后启动(const QString& 数据库路径);
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
@@ -166,4 +185,6 @@ class Form_Main : public QMainWindow,
     bool 正在退出_ = false;
     bool 开机启动勾选_ = false;
     bool 曾经最小化_ = false;
+    int 全部显示下一行_ = 0;  // the row 全部显示 goes on from; 0 when it is not running
+    QTimer* 全部显示计时器_ = nullptr;
 };

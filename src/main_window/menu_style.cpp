@@ -1,9 +1,9 @@
 #include "main_window/menu_style.h"
 
 #include "platform/controls/colour.h"
+#include "platform/controls/shared_icon.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QMenu>
 
 namespace {
@@ -26,7 +26,7 @@ void 应用到菜单(const 菜单样式设置& 设置, QMenu* 菜单, int& 数�
         }
         for (const auto& 图像 : 设置.图像表) {
             if (!项->objectName().isEmpty() && 项->objectName() == 图像.键) {
-                项->setIcon(QIcon(图像.图像));
+                项->setIcon(platform::controls::共享图标(图像.图像));
                 ++数量;
             }
         }

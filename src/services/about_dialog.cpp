@@ -2,6 +2,7 @@
 
 #include "platform/forms/twips.h"
 #include "platform/shell/shell.h"
+#include "services/message_box.h"
 #include "services/site.h"
 
 #include <QGuiApplication>
@@ -138,7 +139,7 @@ void frmAbout::Form_Load() {
     lblVersion_->setText(
         版本文字(QUILLET_VERSION_MAJOR, QUILLET_VERSION_MINOR, QUILLET_VERSION_REVISION));
     lblTitle_->setText(应用程序标题());
-    const QIcon 图标(QStringLiteral(":/icons/quillet.svg"));
+    const QIcon 图标 = 程序图标();
     setWindowIcon(图标);
     picIcon_->setPixmap(图标.pixmap(picIcon_->size()));
 }

@@ -1,11 +1,15 @@
 #include "services/message_box.h"
 
+#include "platform/controls/shared_icon.h"
 #include "services/about_dialog.h"
 #include "store/globals.h"
 
 #include <QAbstractButton>
-#include <QIcon>
 #include <QPointer>
+
+QIcon 程序图标() {
+    return platform::controls::共享图标(QStringLiteral(":/icons/quillet.svg"));
+}
 
 namespace 消息 {
 
@@ -14,7 +18,7 @@ QMessageBox::StandardButton 显示(QWidget* 父窗口, QMessageBox::Icon 图标,
     QPointer<QMessageBox> 框 =
         new QMessageBox(图标, 应用程序标题(), 文字, QMessageBox::NoButton, 父窗口);
     // Every window of the program carries the icon itself; a box without a parent gets it here.
-    框->setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+    框->setWindowIcon(程序图标());
     for (const 按钮& 一个 : 按钮表) {
         框->addButton(一个.键);
         if (!一个.文字.isEmpty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 
@@ -9,6 +10,9 @@ class QWidget;
 namespace dao {
 class Error;
 }
+
+// The program's icon, one for the program's life: its windows and boxes share its pictures.
+QIcon 程序图标();
 
 // The program's message boxes: an icon, the application title as caption, the program's icon.
 namespace 消息 {

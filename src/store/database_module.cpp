@@ -111,6 +111,10 @@ long 数据库操作模块::受影响行数() const {
     return 当前数据库 ? 当前数据库->RecordsAffected() : 0;
 }
 
+std::int32_t 数据库操作模块::新行编号() const {
+    return 当前数据库 ? static_cast<std::int32_t>(当前数据库->LastInsertId()) : 0;
+}
+
 QString 数据库操作模块::错误说明(const dao::Error& 错误) const {
     const QString 文件 = QDir::toNativeSeparators(路径_);
     QString 原因;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 // The only place the program talks to the database engine: it holds the one open note
@@ -21,6 +22,8 @@ class 数据库操作模块 {
     const QString& 路径() const { return 路径_; }
     // Rows changed by the last action statement: 0 when an update or delete matched no note.
     long 受影响行数() const;
+    // The id the database gave the row of the last insert.
+    std::int32_t 新行编号() const;
 
     // Why an engine error happened, in the user's words (Chinese): locked, read-only, moved or
     // replaced (naming the file), damaged, or another failure; the engine's own number and text

@@ -199,11 +199,14 @@ void 升级检查::传输结束() {
 
 void 升级检查::提问(const QUrl& 下载页, const QString& 新版本) {
     QWidget* const 父窗口 = 父窗口_ && 父窗口_->isVisible() ? 父窗口_.data() : nullptr;
+    // The list may come over plain http: the user sees the very address a yes opens, in its
+    // encoded form, where no look-alike letter or direction mark hides the real host.
     auto* 对话框 =
         new QMessageBox(QMessageBox::Question, 设置_.标题,
-                        QStringLiteral("发现新版本 %1（当前版本 %2）。\n是否打开下载页面？")
-                            .arg(新版本, 设置_.当前版本),
+                        QStringLiteral("发现新版本 %1（当前版本 %2）。\n是否打开下载页面？\n\n%3")
+                            .arg(新版本, 设置_.当前版本, QString::fromLatin1(下载页.toEncoded())),
                         QMessageBox::Yes | QMessageBox::No, 父窗口);
+    对话框->setTextFormat(Qt::PlainText);
     对话框->setAttribute(Qt::WA_DeleteOnClose);
     // Shown without a parent while the main window is hidden; the icon is still the program's.
     if (父窗口_) {

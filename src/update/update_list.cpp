@@ -1,58 +1,29 @@
 #include "update/update_list.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
-
-#include <algorithm>
 
 namespace 升级 {
 
 namespace {
 
-constexpr qsizetype 最多段数 = 4;
-constexpr qsizetype 每段最多位数 = 9;  // keeps every part below 10^9, well inside quint32
+// One to four runs of one to nine ASCII digits (every part stays below 10^9, inside int),
+// separated by single dots: QVersionNumber alone would also take blanks, signs and suffixes.
+const QRegularExpression 版本形状(QStringLiteral(R"(\A[0-9]{1,9}(\.[0-9]{1,9}){0,3}\z)"));
 
 }  // namespace
 
-std::optional<版本号> 解析版本(QStringView 文字) {
-    版本号 结果;
-    if (文字.isEmpty()) {
+std::optional<QVersionNumber> 解析版本(QStringView 文字) {
+    if (!版本形状.match(文字).hasMatch()) {
         return std::nullopt;
     }
-    qsizetype 起点 = 0;
-    while (true) {
-        qsizetype 终点 = 文字.indexOf(u'.', 起点);
-        if (终点 < 0) {
-            终点 = 文字.size();
-        }
-        const QStringView 段 = 文字.sliced(起点, 终点 - 起点);
-        if (段.isEmpty() || 段.size() > 每段最多位数 || 结果.各段.size() == 最多段数) {
-            return std::nullopt;
-        }
-        quint32 值 = 0;
-        for (const QChar 字符 : 段) {
-            if (字符 < u'0' || 字符 > u'9') {
-                return std::nullopt;
-            }
-            值 = 值 * 10 + static_cast<quint32>(字符.unicode() - u'0');
-        }
-        结果.各段.append(值);
-        if (终点 == 文字.size()) {
-            return 结果;
-        }
-        起点 = 终点 + 1;
-    }
+    return QVersionNumber::fromString(文字);
 }
 
-int 比较版本(const 版本号& a, const 版本号& b) {
-    const qsizetype 段数 = std::max(a.各段.size(), b.各段.size());
-    for (qsizetype i = 0; i < 段数; ++i) {
-        const quint32 左 = i < a.各段.size() ? a.各段[i] : 0;
-        const quint32 右 = i < b.各段.size() ? b.各段[i] : 0;
-        if (左 != 右) {
-            return 左 < 右 ? -1 : 1;
-        }
-    }
-    return 0;
+int 比较版本(const QVersionNumber& a, const QVersionNumber& b) {
+    // Trailing zeros do not count: 3.8 is 3.8.0.
+    const int 结果 = QVersionNumber::compare(a.normalized(), b.normalized());
+    return 结果 < 0 ? -1 : (结果 > 0 ? 1 : 0);
 }
 
 bool 有更新版本(QStringView 当前版本, QStringView 列表版本) {

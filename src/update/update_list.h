@@ -26,10 +26,10 @@
 // The library only ever offers the address to the user's browser; it downloads and runs nothing.
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 #include <QStringView>
 #include <QUrl>
+#include <QVersionNumber>
 
 #include <optional>
 
@@ -38,23 +38,19 @@ namespace 升级 {
 // The largest update list that is read; anything longer is rejected unread.
 inline constexpr qsizetype 最大列表字节 = 64 * 1024;
 
-struct 版本号 {
-    QList<quint32> 各段;  // one to four numbers, as written
-};
-
 struct 升级信息 {
     QString 版本文字;  // the version as written in the list (trimmed)
-    版本号 版本;
+    QVersionNumber 版本;
     QUrl 下载页;
 };
 
 // "3.8.4" -> {3, 8, 4}. Rejects anything but one to four dot-separated runs of at most nine
 // decimal digits (no blanks, signs, suffixes or empty parts).
-std::optional<版本号> 解析版本(QStringView 文字);
+std::optional<QVersionNumber> 解析版本(QStringView 文字);
 
 // Negative, zero or positive as a is older than, equal to or newer than b; missing trailing
 // parts count as 0.
-int 比较版本(const 版本号& a, const 版本号& b);
+int 比较版本(const QVersionNumber& a, const QVersionNumber& b);
 
 // True only when both texts are valid versions and 列表版本 is newer than 当前版本.
 bool 有更新版本(QStringView 当前版本, QStringView 列表版本);

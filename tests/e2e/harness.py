@@ -509,11 +509,18 @@ class Desktop:
         self._run(argv)
         time.sleep(0.5)  # clients read the new map when they are told of the change
 
-    def activate(self, wid):
-        if self.want_wm:
-            self.xdotool("windowactivate", "--sync", wid, check=False)
-        else:  # nobody to ask: give the window the keyboard focus directly
-            self.xdotool("windowfocus", "--sync", wid, check=False)
+    def activate(self, wid, timeout=10.0):
+        """Makes wid the window with the keyboard focus and returns once the X server says it
+        has it, so that keys typed next reach it even while the machine is busy. Asks again
+        while it has not: a request made while the window manager is still mapping the window
+        can be dropped."""
+        def focused():
+            if self.want_wm:
+                self.xdotool("windowactivate", "--sync", wid, check=False)
+            else:  # nobody to ask: give the window the keyboard focus directly
+                self.xdotool("windowfocus", "--sync", wid, check=False)
+            return self.xdotool("getwindowfocus", check=False).strip() == str(wid)
+        wait_until(focused, timeout, interval=0.1, what="the keyboard focus on window %d" % wid)
 
     def wm_state(self, wid):
         """The window's WM_STATE: "Normal", "Iconic", "Withdrawn", or None when unset."""
@@ -635,7 +642,6 @@ class DesktopTestCase(unittest.TestCase):
         added (ID above after_id) once the editor has closed."""
         editor = self.desktop.wait_windows(1, name=EDITOR_NAME)[0]
         self.desktop.activate(editor)
-        time.sleep(0.3)
         self.desktop.type(text)
         # 保存并关闭 sits at the top left of the editor: 90, 60 twips, 1485 x 345 twips.
         g = self.desktop.geometry(editor)

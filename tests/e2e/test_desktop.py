@@ -71,7 +71,6 @@ class DesktopTest(harness.DesktopTestCase):
 
     def press_on(self, wid, *keys):
         self.desktop.activate(wid)
-        time.sleep(0.2)
         self.desktop.key(*keys)
 
 
@@ -148,7 +147,6 @@ class TrayAndExit(DesktopTest):
         self.wait_main(True)
         main = self.main_windows()[0]
         self.desktop.activate(main)
-        time.sleep(0.5)
         shown = self.picture_of(main)
         self.press_on(main, "alt+F4")
         self.wait_main(False)

@@ -76,7 +76,6 @@ class EditingTest(harness.DesktopTestCase):
 
     def press_on(self, wid, *keys):
         self.desktop.activate(wid)
-        time.sleep(0.3)
         self.desktop.key(*keys)
 
     def click_control(self, window, place):
@@ -95,7 +94,6 @@ class EditingTest(harness.DesktopTestCase):
             lambda: [w for w in self.desktop.search(name=harness.EDITOR_NAME) if w not in before],
             what="the editor")[0]
         self.desktop.activate(editor)
-        time.sleep(0.3)
         return editor
 
     def type_lines(self, text):
@@ -110,7 +108,6 @@ class EditingTest(harness.DesktopTestCase):
         """Selects list row number (1 = first) with a click on the list, Home and Down."""
         main = self.main_window()
         self.desktop.activate(main)
-        time.sleep(0.2)
         g = self.desktop.geometry(main)
         # The list starts 60 twips in and 1380 down; click the content column, first row.
         self.desktop.click(g.x + px(60) + 36 + 80, g.y + px(1380) + 30)
@@ -128,7 +125,6 @@ class EditingTest(harness.DesktopTestCase):
         self.click_control(editor, BACK_COLOUR)
         dialog = self.desktop.wait_windows(1, name=COLOUR_DIALOG_NAME)[0]
         self.desktop.activate(dialog)
-        time.sleep(0.3)
         self.desktop.key("alt+h")  # &HTML:
         time.sleep(0.2)
         self.desktop.key("ctrl+a")
@@ -136,7 +132,6 @@ class EditingTest(harness.DesktopTestCase):
         self.desktop.key("Return")  # OK is the default button
         self.desktop.wait_windows(0, name=COLOUR_DIALOG_NAME)
         self.desktop.activate(editor)
-        time.sleep(0.3)
 
     def replace_text(self, editor, text):
         self.click_control(editor, CONTENT)
@@ -185,7 +180,6 @@ class WritingNotes(EditingTest):
                                              % first_id)) == i + 1,
                 timeout=10, what="note %d of the editor" % (i + 1))
             self.desktop.activate(editor)
-            time.sleep(0.3)
             self.click_control(editor, CONTENT)
         rows = self.desktop.sql("SELECT content FROM Tips WHERE ID > %d ORDER BY ID" % first_id)
         self.assertEqual([r["content"] for r in rows], texts)

@@ -76,7 +76,6 @@ class SetupTest(harness.DesktopTestCase):
         """Walks the main window's menu bar with the keyboard: alt+letter, then items."""
         main = self.main_window(visible=False)
         self.desktop.activate(main)
-        time.sleep(0.3)
         self.desktop.key("alt+" + keys[0])
         time.sleep(0.4)
         for k in keys[1:]:
@@ -195,7 +194,6 @@ class NoTray(SetupTest):
 
     def close_main(self, main):
         self.desktop.activate(main)
-        time.sleep(0.2)
         self.desktop.key("alt+F4")
 
     def show_from_tray(self, icon, main):
@@ -321,16 +319,22 @@ class HighDpi(SetupTest):
         # The list's columns: 540, 1, 4000, 2000 and 2000 twips.
         main = self.main_window(visible=False)
         self.desktop.activate(main)
-        time.sleep(0.5)
-        m = self.desktop.geometry(main)
-        self.assertAlmostEqual(m.width, 9480 * 2 // 15, delta=4)
-        # The header lies in the upper half of the window.
-        gaps = header_gaps(self.desktop.screenshot(),
-                           harness.Geometry(m.x, m.y, m.width, m.height // 2))
-        # 显示 540 twips (72 pixels), 编号 1 twip (none), 内容 4000 (533), 创建时间 2000 (267).
-        self.assertTrue(any(abs(a - 72) <= 2 and abs(b - 533) <= 2 and abs(c - 267) <= 2
-                            for a, b, c in zip(gaps, gaps[1:], gaps[2:])),
-                        "column widths in device pixels: %r" % gaps)
+        self.assertAlmostEqual(self.desktop.geometry(main).width, 9480 * 2 // 15, delta=4)
+        # The header lies in the upper half of the window; the raised window may still be
+        # moving and repainting, so look again until it shows its columns.
+        gaps = []
+
+        def columns():
+            m = self.desktop.geometry(main)
+            gaps[:] = header_gaps(self.desktop.screenshot(),
+                                  harness.Geometry(m.x, m.y, m.width, m.height // 2))
+            # 显示 540 twips (72 pixels), 编号 1 twip (none), 内容 4000 (533), 创建时间 2000 (267).
+            return any(abs(a - 72) <= 2 and abs(b - 533) <= 2 and abs(c - 267) <= 2
+                       for a, b, c in zip(gaps, gaps[1:], gaps[2:]))
+        try:
+            harness.wait_until(columns, timeout=5, interval=0.2, what="the list's columns")
+        except TimeoutError:
+            self.fail("column widths in device pixels: %r" % gaps)
 
 
 def header_gaps(image, area, min_run=30):

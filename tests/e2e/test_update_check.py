@@ -103,7 +103,6 @@ class UpdateCheck(harness.DesktopTestCase):
             if not found:
                 return
             self.desktop.activate(found[0])
-            time.sleep(0.3)
             self.desktop.key("Escape")  # to the focused window
             try:
                 harness.wait_until(lambda: not self.questions(), timeout=3,

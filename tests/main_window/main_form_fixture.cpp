@@ -104,6 +104,7 @@ std::vector<Form_添加便签*> 编辑器窗口() {
         标题 = 框->windowTitle();
         文字 = 框->text();
         图标 = 框->icon();
+        窗口图标键 << 框->windowIcon().cacheKey();
         if (QAbstractButton* 键 = 框->button(按钮)) {
             键->click();
         } else {

@@ -63,6 +63,7 @@ class 消息框应答 {
     QString 标题;
     QString 文字;
     QMessageBox::Icon 图标 = QMessageBox::NoIcon;
+    QList<qint64> 窗口图标键;  // of every box answered
 
   private:
     QTimer 计时器_;

@@ -11,6 +11,8 @@
 #include "platform/controls/listview.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
+#include "services/message_box.h"
+#include "store/deleted_notes.h"
 #include "store/globals.h"
 
 #include <QAction>
@@ -138,6 +140,104 @@ class MainCommandsTest : public QObject {
         QCOMPARE(目录->便签数(), 2);
     }
 
+    void deleteSelectsTheNextRowAndUndoBringsNotesBackOneByOne() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        auto& 列表 = *窗口->ListView_Quillet;
+        const QString 乙时间 = 列表.子项(2, 3);
+        列表.设置勾选(1, false);  // 甲 hidden before it is deleted
+        列表.选中(1);
+        窗口->编辑_删除_Click();
+        // The row that took its place is selected: a second Del goes on at once.
+        QCOMPARE(列表.选中行(), 1);
+        QCOMPARE(列表.子项(1, 2), QStringLiteral("乙"));
+        列表.选中(2);
+        窗口->编辑_删除_Click();  // the last row: the new last row is selected
+        QCOMPARE(列表.选中行(), 1);
+        窗口->编辑_删除_Click();
+        QCOMPARE(列表.行数(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(便签窗口().empty());
+
+        // Ctrl+Z in the main window brings back the newest first, window and all.
+        窗口->菜单项(QStringLiteral("编辑_撤销删除"))->trigger();
+        QCOMPARE(窗口标签(), QStringList{QString::number(编号[1])});
+        QCOMPARE(列表.子项(列表.选中行(), 1), QString::number(编号[1]));
+        QCOMPARE(列表.子项(列表.选中行(), 3), 乙时间);
+        const auto 乙窗口 = 便签窗口().back();
+        QCOMPARE(乙窗口->背景颜色(), 0x00778899);
+        QCOMPARE(乙窗口->文字颜色(), 0x00AABBCC);
+        窗口->菜单项(QStringLiteral("列表菜单_撤销删除"))->trigger();
+        QCOMPARE(窗口标签(), (QStringList{QString::number(编号[1]), QString::number(编号[2])}));
+        // 甲 was hidden: it comes back hidden.
+        窗口->编辑_撤销删除_Click();
+        QCOMPARE(列表.行数(), 3);
+        QCOMPARE(便签窗口().size(), std::size_t{2});
+        QVERIFY(!列表.勾选(列表.选中行()));
+        QCOMPARE(列表.子项(列表.选中行(), 1), QString::number(编号[0]));
+        QCOMPARE(目录->便签数(), 3);
+        消息框应答 应答(QMessageBox::Ok);
+        窗口->编辑_撤销删除_Click();
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(应答.文字, QStringLiteral("没有可以撤销的删除。"));
+        QCOMPARE(窗口->菜单项(QStringLiteral("编辑_撤销删除"))->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_Z));
+    }
+
+    void savingTouchesOnlyTheSavedNotesWindowAndSelectsItsRow() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        auto& 列表 = *窗口->ListView_Quillet;
+        列表.设置勾选(3, false);  // the last note hidden
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const auto 之前 = 便签窗口();
+        // Edit note 1 and save and close: the hidden last note stays hidden, no window is
+        // reopened.
+        列表.选中(1);
+        窗口->编辑_修改_Click();
+        Form_添加便签* 编辑器 = 编辑器窗口().at(0);
+        编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("甲改"));
+        列表.选中(2);
+        编辑器->PushButton_保存并关闭()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(便签窗口(), 之前);
+        QVERIFY(!列表.勾选(3));
+        QCOMPARE(列表.选中行(), 1);
+        QCOMPARE(便签窗口().at(0)->Label_Quillet()->text(), QStringLiteral("甲改"));
+
+        // Two notes added with 保存继续添加 each get their window and a selected row.
+        窗口->文件_新建_Click();
+        编辑器 = 编辑器窗口().at(0);
+        for (const QString& 文字 : {QStringLiteral("丁"), QStringLiteral("戊")}) {
+            编辑器->FlatEdit_内容()->setPlainText(文字);
+            编辑器->PushButton_保存且继续添加()->click();
+            QCOMPARE(列表.子项(列表.选中行(), 2), 文字);
+        }
+        QCOMPARE(便签窗口().size(), 之前.size() + 2);
+        QVERIFY(列表.勾选(4) && 列表.勾选(5));
+    }
+
+    void doubleClickOpensTheRowInTheEditor() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        窗口->show();
+        auto& 列表 = *窗口->ListView_Quillet;
+        // A click, then a double click: the events a person's double click gives the view.
+        auto 双击 = [&](int 行, int 列) {
+            const QPoint 点 = 列表.visualRect(列表.model()->index(行 - 1, 列)).center();
+            QTest::mouseClick(列表.viewport(), Qt::LeftButton, {}, 点);
+            QTest::mouseDClick(列表.viewport(), Qt::LeftButton, {}, 点);
+        };
+        // On the check box it only toggles the mark.
+        双击(1, 0);
+        QVERIFY(编辑器窗口().empty());
+        双击(2, 2);
+        const auto 编辑器 = 编辑器窗口();
+        QCOMPARE(编辑器.size(), std::size_t{1});
+        QCOMPARE(编辑器[0]->便签编号, 编号[1]);
+        QCOMPARE(编辑器[0]->FlatEdit_内容()->toPlainText(), QStringLiteral("乙"));
+    }
+
     void deleteKeyDeletesSelectedNote() {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
@@ -261,21 +361,24 @@ class MainCommandsTest : public QObject {
         }
     }
 
-    void reloadKeepsWindowsAndRestoresMarks() {
+    void reloadKeepsMarksAndShowsNewNotes() {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         窗口->ListView_Quillet->设置勾选(1, false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(便签窗口().size(), std::size_t{2});
         目录->添加({{QStringLiteral("丁")}});
+        窗口->ListView_Quillet->选中(2);
         窗口->编辑_刷新列表_Click();
         QCOMPARE(窗口->ListView_Quillet->行数(), 4);
         QCOMPARE(窗口->ListView_Quillet->子项(4, 2), QStringLiteral("丁"));
-        for (int 行 = 1; 行 <= 4; ++行) {
+        // A hidden note stays hidden; a note new to the list is shown, as at start.
+        QVERIFY(!窗口->ListView_Quillet->勾选(1));
+        for (int 行 = 2; 行 <= 4; ++行) {
             QVERIFY(窗口->ListView_Quillet->勾选(行));
         }
-        // The reload opens and closes no window.
-        QCOMPARE(便签窗口().size(), std::size_t{2});
+        QCOMPARE(便签窗口().size(), std::size_t{3});
+        QCOMPARE(窗口->ListView_Quillet->选中行(), 2);
     }
 
     void lockedDatabaseIsReported() {
@@ -304,16 +407,24 @@ class MainCommandsTest : public QObject {
         窗口->ListView_Quillet->选中(1);
         窗口->编辑_修改_Click();  // still listed, no longer stored
         QCOMPARE(应答.次数, 1);
-        // Gone from the list after a reload, its window stays until its note menu is used.
+        // The reload finds its row gone: its window closes, and the note is kept as a delete
+        // here is, so it can be undone with its colours and its window.
         窗口->编辑_刷新列表_Click();
-        窗口->设置当前便签编号(编号[0]);
-        窗口->便签菜单_修改_Click();
-        QCOMPARE(应答.次数, 2);
-        QCOMPARE(便签窗口().size(), std::size_t{3});
-        窗口->便签菜单_删除_Click();
-        QCOMPARE(应答.次数, 3);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(窗口标签(), (QStringList{QString::number(编号[1]), QString::number(编号[2])}));
+        QCOMPARE(已删除便签::条数(自定义变量::全局数据库()), 1);
+        窗口->设置当前便签编号(编号[0]);
+        窗口->便签菜单_修改_Click();  // no window, no row: nothing to say
+        QCOMPARE(应答.次数, 1);
+        窗口->编辑_撤销删除_Click();
+        QCOMPARE(应答.次数, 1);
+        QCOMPARE(窗口->ListView_Quillet->子项(窗口->ListView_Quillet->选中行(), 1),
+                 QString::number(编号[0]));
+        const auto 窗口表 = 便签窗口();
+        QCOMPARE(窗口表.size(), std::size_t{3});
+        QCOMPARE(窗口表.back()->Tag, QString::number(编号[0]));
+        QCOMPARE(窗口表.back()->背景颜色(), 0x00112233);
+        QCOMPARE(窗口表.back()->文字颜色(), 0x00445566);
     }
 
     void noteMenuActsOnTheCurrentNote() {
@@ -465,7 +576,7 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{1});
         for (int 次 = 0; 次 < 2; ++次) {
             窗口->托盘菜单_全部显示_Click();
-            QCOMPARE(便签窗口().size(), std::size_t{3});
+            QTRY_COMPARE(便签窗口().size(), std::size_t{3});
             QCOMPARE(已勾选(), 3);
         }
         // The list menu's items do the same.
@@ -473,7 +584,59 @@ class MainCommandsTest : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(便签窗口().empty());
         窗口->菜单项(QStringLiteral("列表菜单_全部显示"))->trigger();
-        QCOMPARE(便签窗口().size(), std::size_t{3});
+        QTRY_COMPARE(便签窗口().size(), std::size_t{3});
+    }
+
+    // Show all opens the windows in turns with the event loop in between; what happens
+    // meanwhile is handled, a hide-all stops it, and a second show-all opens no window twice.
+    void showAllGoesInTurnsAndStops() {
+        std::vector<便签> 便签表(12, 便签{QStringLiteral("多")});
+        const std::vector<int> 编号表 = 目录->添加(便签表);
+        Form_Main* 窗口 = 新主窗口(*目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        窗口->全部显示每批毫秒 = 0;  // one window a turn
+
+        // Something the event loop has to do comes between the turns.
+        std::size_t 其间窗口数 = 0;
+        QTimer::singleShot(0, 窗口, [&] { 其间窗口数 = 便签窗口().size(); });
+        窗口->托盘菜单_全部显示_Click();
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        QTRY_COMPARE(便签窗口().size(), std::size_t{12});
+        QVERIFY(其间窗口数 >= 1 && 其间窗口数 < 12);
+
+        // Hidden halfway: nothing more appears.
+        窗口->托盘菜单_全部隐藏_Click();
+        窗口->托盘菜单_全部显示_Click();
+        QCoreApplication::processEvents();
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (int 次 = 0; 次 < 20; ++次) {
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(便签窗口().empty());
+
+        // Shown twice at once: one window per note all the same.
+        窗口->托盘菜单_全部隐藏_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        窗口->托盘菜单_全部显示_Click();
+        窗口->托盘菜单_全部显示_Click();
+        QTRY_COMPARE(便签窗口().size(), std::size_t{12});
+        for (int 次 = 0; 次 < 20; ++次) {
+            QCoreApplication::processEvents();
+        }
+        QStringList 各窗口;
+        for (Form_Quillet* 便签窗 : 便签窗口()) {
+            各窗口 << 便签窗->Tag;
+        }
+        各窗口.sort();
+        QStringList 期望;
+        for (const int 一个 : 编号表) {
+            期望 << QString::number(一个);
+        }
+        期望.sort();
+        QCOMPARE(各窗口, 期望);
     }
 
     void trayActivationShowsTheWindow() {
@@ -492,12 +655,8 @@ class MainCommandsTest : public QObject {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         编辑器宿主& 宿主 = *窗口;
-        QCOMPARE(宿主.列表行数(), 3);
-        宿主.设置行勾选(3, false);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(便签窗口().size(), std::size_t{2});
-        宿主.设置行勾选(3, true);
-        QCOMPARE(便签窗口().size(), std::size_t{3});
+        宿主.选中便签(编号[1]);
+        QCOMPARE(窗口->ListView_Quillet->选中行(), 2);
 
         // A changed note: reload, then the open window takes the new text.
         auto& 数据库 = 自定义变量::全局数据库();
@@ -523,6 +682,21 @@ class MainCommandsTest : public QObject {
         QCOMPARE(便签窗口().size(), std::size_t{3});
         // The database is still open.
         自定义变量::全局数据库().数据库_查找_语句(QStringLiteral("Select * from Tips"));
+    }
+
+    // The exit question and the program's other message boxes carry the main window's own
+    // icon, not a new one each time (Qt would keep each new icon's pictures for good).
+    void messageBoxesShareTheProgramsIcon() {
+        Form_Main* 窗口 = 三条便签(*目录, 编号);
+        QVERIFY(窗口);
+        消息框应答 应答(QMessageBox::No);
+        窗口->托盘菜单_退出程序_Click();
+        窗口->文件_退出_Click();
+        消息::显示(nullptr, QMessageBox::Information, QStringLiteral("说明"));
+        QCOMPARE(应答.次数, 3);
+        const qint64 主窗口图标 = 窗口->windowIcon().cacheKey();
+        QCOMPARE(应答.窗口图标键, QList<qint64>(3, 主窗口图标));
+        QVERIFY(!窗口->退出标志());
     }
 
     void exitClosesEverythingInLoadOrder() {

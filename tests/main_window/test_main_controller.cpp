@@ -10,10 +10,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -110,6 +112,31 @@ class TestMainController : public QObject {
         控制器->刷新数据(*列表, 记录集);
     }
 
+    // Three stored notes (colours 1 on 2, 3 on 4, 5 on 6), listed and shown; their id texts.
+    std::array<QString, 3> 三条显示的便签() {
+        std::array<QString, 3> 编号{新建便签(QStringLiteral("一"), 1, 2),
+                                    新建便签(QStringLiteral("二"), 3, 4),
+                                    新建便签(QStringLiteral("三"), 5, 6)};
+        控制器->初始化界面(*列表);
+        控制器->初始化便签显示(*列表);
+        return 编号;
+    }
+
+    // Every marked row has a window and every note window a marked row.
+    void 核对一致() const {
+        QSet<QString> 有窗口;
+        for (Form_Quillet* 窗口 : 便签窗口()) {
+            有窗口.insert(窗口->Tag);
+        }
+        QSet<QString> 已勾选;
+        for (int 行 = 1; 行 <= 列表->行数(); ++行) {
+            if (列表->勾选(行)) {
+                已勾选.insert(列表->子项(行, 1));
+            }
+        }
+        QCOMPARE(已勾选, 有窗口);
+    }
+
   private slots:
     void init() {
         目录 = std::make_unique<QTemporaryDir>();
@@ -119,6 +146,8 @@ class TestMainController : public QObject {
     }
 
     void cleanup() {
+        // A test may have wired the marks to its own locals; closing the windows clears marks.
+        列表->勾选已改变 = nullptr;
         for (const auto& 条目 : platform::Forms::快照()) {
             delete 条目.窗口.data();
         }
@@ -236,6 +265,83 @@ class TestMainController : public QObject {
         // After the reload the marks work as before.
         列表->设置勾选(1, false);
         QCOMPARE(便签窗口().size(), std::size_t{1});
+    }
+
+    void aWindowThatGoesClearsItsMarkOnceTheNoteHasNone() {
+        const QString 一 = 新建便签(QStringLiteral("一"), 1, 2);
+        新建便签(QStringLiteral("二"), 3, 4);
+        控制器->初始化界面(*列表);
+        控制器->初始化便签显示(*列表);
+        控制器->便签显示(*列表, 1);  // a second window of note 1
+        // The window manager closes them (Alt+F4): the mark goes with the last one.
+        便签窗口(一).at(0)->close();
+        处理删除();
+        QVERIFY(列表->勾选(1));
+        便签窗口(一).at(0)->close();
+        处理删除();
+        QVERIFY(!列表->勾选(1));
+        QVERIFY(列表->勾选(2));
+        核对一致();
+        // The row works as before: marking it opens the note again.
+        列表->设置勾选(1, true);
+        QCOMPARE(便签窗口(一).size(), std::size_t{1});
+        // A window closed and marked again before it is destroyed leaves the new one marked.
+        列表->设置勾选(1, false);
+        列表->设置勾选(1, true);
+        处理删除();
+        QVERIFY(列表->勾选(1));
+        核对一致();
+    }
+
+    void aReloadKeepsMarksAndWindowsInStep() {
+        const auto [一, 二, 三] = 三条显示的便签();
+        列表->设置勾选(2, false);
+        处理删除();
+        const auto 之前 = 便签窗口();
+        // Another program deletes note 3 and adds two notes; one of them is to stay hidden.
+        数据库().数据库_删除_语句(store::删除便签语句(三));
+        const QString 四 = 新建便签(QStringLiteral("四"), 7, 8);
+        const QString 五 = 新建便签(QStringLiteral("五"), 9, 10);
+
+        const auto 结果 = 控制器->重新载入(*列表, {五});
+        处理删除();
+        QCOMPARE(结果.新编号, (QStringList{四, 五}));
+        QCOMPARE(结果.已消失.size(), std::size_t{1});
+        const 已删除便签::列表所知& 消失 = 结果.已消失[0];
+        QCOMPARE(消失.编号, 三);
+        QCOMPARE(消失.内容, QStringLiteral("三"));
+        QVERIFY(消失.显示);
+        QCOMPARE(消失.背景颜色, std::optional<std::int32_t>(5));
+        QCOMPARE(消失.字体颜色, std::optional<std::int32_t>(6));
+        QCOMPARE(列表->行数(), 4);
+        QVERIFY(列表->勾选(1) && !列表->勾选(2) && 列表->勾选(3) && !列表->勾选(4));
+        // Note 1 keeps its window; note 3's closed; note 4's opened, without taking the focus.
+        QCOMPARE(便签窗口().at(0), 之前.at(0));
+        QVERIFY(便签窗口(三).empty());
+        QVERIFY(便签窗口(四).at(0)->testAttribute(Qt::WA_ShowWithoutActivating));
+        核对一致();
+        // Nothing new, nothing gone: nothing opens or closes.
+        const auto 再次 = 控制器->重新载入(*列表);
+        QVERIFY(再次.新编号.isEmpty() && 再次.已消失.empty());
+        QCOMPARE(便签窗口().size(), std::size_t{2});
+    }
+
+    void showAllOpensEveryMarkedNoteWithoutAWindow() {
+        const auto [一, 二, 三] = 三条显示的便签();
+        列表->设置勾选(1, false);
+        处理删除();
+        // A plain refill of the list marks the row again without opening its window.
+        重新载入();
+        QVERIFY(列表->勾选(1) && 便签窗口(一).empty());
+        列表->设置勾选(3, false);
+        处理删除();
+        for (int 行 = 1; 行 <= 列表->行数(); ++行) {
+            控制器->全部显示一行(*列表, 行);
+        }
+        for (const QString& 编号 : {一, 二, 三}) {
+            QCOMPARE(便签窗口(编号).size(), std::size_t{1});
+        }
+        核对一致();
     }
 
     void clearingAMarkClosesExactlyThatNotesWindows() {

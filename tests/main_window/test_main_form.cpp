@@ -73,6 +73,9 @@ class MainFormTest : public QObject {
         }
         QCOMPARE(便签窗口()[0]->背景颜色(), 0x00FFFF80);
 
+        // The advertisement is asked for once the windows are shown, from the event loop.
+        QCOMPARE(窗口->WebBrowser_广告->地址(), QUrl());
+        QCoreApplication::processEvents();
         QCOMPARE(窗口->WebBrowser_广告->地址(), QUrl(站点::广告页地址()));
         QVERIFY(窗口->isVisible());
         QVERIFY(窗口->TrayIcon->isVisible());
@@ -193,7 +196,8 @@ class MainFormTest : public QObject {
         QCOMPARE(坏文件.readAll(), 内容);
     }
 
-    // The day's backup is made at start; when it cannot be, the program starts all the same.
+    // The day's backup is made once the windows are shown; when it cannot be, the program
+    // starts all the same.
     void startBacksUpTheDayWithoutDependingOnIt() {
         程序目录 目录;
         QVERIFY(目录.有效());
@@ -205,10 +209,13 @@ class MainFormTest : public QObject {
         Form_Main* 窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
         QVERIFY(窗口->isVisible());
+        QCoreApplication::processEvents();
         清理();
 
         QVERIFY(挡路.remove());
         QCOMPARE(新主窗口(目录)->Form_Load(), 0);
+        QVERIFY(自动备份::备份列表(目录.数据库()).isEmpty());
+        QCoreApplication::processEvents();
         QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
     }
 
@@ -353,17 +360,20 @@ class MainFormTest : public QObject {
         };
         QCOMPARE(名称表(窗口->文件), QString("文件_新建 文件_分隔符0- 文件_退出").split(' '));
         QCOMPARE(名称表(窗口->编辑),
-                 QString("编辑_全选 编辑_删除 编辑_修改 编辑_分隔符0- 编辑_刷新列表").split(' '));
+                 QString("编辑_全选 编辑_删除 编辑_修改 编辑_撤销删除 编辑_分隔符0- 编辑_刷新列表")
+                     .split(' '));
         QCOMPARE(名称表(窗口->工具), QString("工具_开机启动 工具_桌面菜单").split(' '));
         QCOMPARE(名称表(窗口->托盘菜单),
                  QString("托盘菜单_新建 托盘菜单_显示窗口 托盘菜单_分隔符0- 托盘菜单_全部隐藏 "
                          "托盘菜单_全部显示 托盘菜单_分隔符1- 托盘菜单_退出程序")
                      .split(' '));
-        QCOMPARE(名称表(窗口->列表菜单),
-                 QString("列表菜单_新建 列表菜单_分隔符0- 列表菜单_全部隐藏 列表菜单_全部显示 "
-                         "列表菜单_分隔符1- 列表菜单_删除 列表菜单_修改 列表菜单_分隔符2- "
-                         "列表菜单_刷新列表")
-                     .split(' '));
+        QCOMPARE(
+            名称表(窗口->列表菜单),
+            QString(
+                "列表菜单_新建 列表菜单_分隔符0- 列表菜单_全部隐藏 列表菜单_全部显示 "
+                "列表菜单_分隔符1- 列表菜单_删除 列表菜单_修改 列表菜单_撤销删除 列表菜单_分隔符2- "
+                "列表菜单_刷新列表")
+                .split(' '));
         QCOMPARE(名称表(窗口->便签菜单),
                  QString("便签菜单_修改 便签菜单_删除 便签菜单_关闭窗口").split(' '));
         QCOMPARE(窗口->托盘菜单->title(), QStringLiteral("托盘菜单"));

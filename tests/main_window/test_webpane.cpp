@@ -225,12 +225,12 @@ class WebPaneTest : public QObject {
 
     void pagesTooDeepOrTooLargeToLayOutAreRefused_data() {
         QTest::addColumn<QByteArray>("页面");
-        QTest::newRow("45,000 nested blocks")
-            << QByteArray("<div>").repeated(45000) + "x" + QByteArray("</div>").repeated(45000);
+        QTest::newRow("2,000 nested blocks")
+            << QByteArray("<div>").repeated(2000) + "x" + QByteArray("</div>").repeated(2000);
         QTest::newRow("nested tables") << QByteArray("<table><tr><td>").repeated(16) + "x" +
                                               QByteArray("</td></tr></table>").repeated(16);
-        QTest::newRow("huge cell padding")
-            << QByteArray("<table cellpadding=100000000><tr><td>x</td></tr></table>");
+        QTest::newRow("2,000 elements side by side") << QByteArray("<b>x</b>").repeated(2000);
+        QTest::newRow("20,000 characters of text") << QByteArray(20000, 'x');
         QTest::newRow("one long word") << QByteArray(300000, 'x');
     }
     void pagesTooDeepOrTooLargeToLayOutAreRefused() {

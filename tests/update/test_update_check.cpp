@@ -157,6 +157,9 @@ void TestUpdateCheck::newerVersionYesOpensDownloadPage() {
     auto run = start(server_->url("/list"));
     QTRY_VERIFY_WITH_TIMEOUT(visibleQuestion() != nullptr, kWait);
     QVERIFY(visibleQuestion()->text().contains(u"3.10.0"));
+    // The question names the address the yes opens.
+    QVERIFY2(visibleQuestion()->text().contains(u"https://download.quillet.example/get"),
+             qPrintable(visibleQuestion()->text()));
     visibleQuestion()->button(QMessageBox::Yes)->click();
     QTRY_VERIFY(run->outcome.has_value());
     QCOMPARE(int(*run->outcome), int(结果::用户同意));

@@ -26,38 +26,38 @@ class TestUpdateList : public QObject {
 
 void TestUpdateList::versionParsing_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QList<quint32>>("parts");  // empty: rejected
-    QTest::newRow("three parts") << "3.8.3" << QList<quint32>{3, 8, 3};
-    QTest::newRow("two parts") << "3.8" << QList<quint32>{3, 8};
-    QTest::newRow("one part") << "4" << QList<quint32>{4};
-    QTest::newRow("four parts") << "1.2.3.4" << QList<quint32>{1, 2, 3, 4};
-    QTest::newRow("leading zeros") << "03.010" << QList<quint32>{3, 10};
-    QTest::newRow("nine digits") << "999999999.0" << QList<quint32>{999999999, 0};
-    QTest::newRow("five parts") << "1.2.3.4.5" << QList<quint32>{};
-    QTest::newRow("ten digits") << "1234567890" << QList<quint32>{};
-    QTest::newRow("empty") << "" << QList<quint32>{};
-    QTest::newRow("dot only") << "." << QList<quint32>{};
-    QTest::newRow("trailing dot") << "3.8." << QList<quint32>{};
-    QTest::newRow("leading dot") << ".3.8" << QList<quint32>{};
-    QTest::newRow("double dot") << "3..8" << QList<quint32>{};
-    QTest::newRow("suffix") << "3.8.4-beta" << QList<quint32>{};
-    QTest::newRow("prefix v") << "v3.8.4" << QList<quint32>{};
-    QTest::newRow("sign") << "+3.8" << QList<quint32>{};
-    QTest::newRow("blank inside") << "3. 8" << QList<quint32>{};
-    QTest::newRow("garbage") << "abc" << QList<quint32>{};
-    QTest::newRow("full-width digits") << "３.８" << QList<quint32>{};
-    QTest::newRow("arabic-indic digits") << "\u0663.\u0668" << QList<quint32>{};
+    QTest::addColumn<QList<int>>("parts");  // empty: rejected
+    QTest::newRow("three parts") << "3.8.3" << QList<int>{3, 8, 3};
+    QTest::newRow("two parts") << "3.8" << QList<int>{3, 8};
+    QTest::newRow("one part") << "4" << QList<int>{4};
+    QTest::newRow("four parts") << "1.2.3.4" << QList<int>{1, 2, 3, 4};
+    QTest::newRow("leading zeros") << "03.010" << QList<int>{3, 10};
+    QTest::newRow("nine digits") << "999999999.0" << QList<int>{999999999, 0};
+    QTest::newRow("five parts") << "1.2.3.4.5" << QList<int>{};
+    QTest::newRow("ten digits") << "1234567890" << QList<int>{};
+    QTest::newRow("empty") << "" << QList<int>{};
+    QTest::newRow("dot only") << "." << QList<int>{};
+    QTest::newRow("trailing dot") << "3.8." << QList<int>{};
+    QTest::newRow("leading dot") << ".3.8" << QList<int>{};
+    QTest::newRow("double dot") << "3..8" << QList<int>{};
+    QTest::newRow("suffix") << "3.8.4-beta" << QList<int>{};
+    QTest::newRow("prefix v") << "v3.8.4" << QList<int>{};
+    QTest::newRow("sign") << "+3.8" << QList<int>{};
+    QTest::newRow("blank inside") << "3. 8" << QList<int>{};
+    QTest::newRow("garbage") << "abc" << QList<int>{};
+    QTest::newRow("full-width digits") << "３.８" << QList<int>{};
+    QTest::newRow("arabic-indic digits") << "\u0663.\u0668" << QList<int>{};
 }
 
 void TestUpdateList::versionParsing() {
     QFETCH(QString, text);
-    QFETCH(QList<quint32>, parts);
+    QFETCH(QList<int>, parts);
     const auto version = 解析版本(text);
     if (parts.isEmpty()) {
         QVERIFY(!version);
     } else {
         QVERIFY(version);
-        QCOMPARE(version->各段, parts);
+        QCOMPARE(version->segments(), parts);
     }
 }
 

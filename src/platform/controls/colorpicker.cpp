@@ -1,6 +1,7 @@
 #include "platform/controls/colorpicker.h"
 
 #include "platform/controls/colour.h"
+#include "platform/controls/shared_icon.h"
 
 #include <QColorDialog>
 #include <QIcon>
@@ -12,13 +13,16 @@ namespace platform::controls {
 namespace {
 constexpr int 色块边长 = 16;
 
+// One swatch per colour for the program's life (see 共享图标).
 QIcon 色块(const QColor& 颜色) {
-    QPixmap 图(色块边长, 色块边长);
-    图.fill(颜色);
-    QPainter 画笔(&图);
-    画笔.setPen(QColor(0x80, 0x80, 0x80));
-    画笔.drawRect(0, 0, 色块边长 - 1, 色块边长 - 1);
-    return QIcon(图);
+    return 共享图标(QStringLiteral("色块 ") + 颜色.name(QColor::HexArgb), [&颜色] {
+        QPixmap 图(色块边长, 色块边长);
+        图.fill(颜色);
+        QPainter 画笔(&图);
+        画笔.setPen(QColor(0x80, 0x80, 0x80));
+        画笔.drawRect(0, 0, 色块边长 - 1, 色块边长 - 1);
+        return QIcon(图);
+    });
 }
 }  // namespace
 

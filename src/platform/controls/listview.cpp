@@ -43,6 +43,24 @@ void 在事件中(const char* 事件, 处理&& 做) {
     }
 }
 
+// What a cell shows: one line, at most as many characters as a row can ever show. Laying out
+// a whole long text (a note may hold megabytes) on every paint would stall the list; the cell
+// keeps its whole text all the same.
+QString 显示文字(const QString& 文字) {
+    constexpr qsizetype 最多字符 = 256;
+    QString 前缀 = 文字.left(最多字符);
+    if (前缀.size() < 文字.size() && 前缀.back().isHighSurrogate()) {
+        前缀.chop(1);
+    }
+    for (QChar& 字 : 前缀) {
+        if (字 == u'\n' || 字 == u'\r' || 字 == QChar::LineSeparator ||
+            字 == QChar::ParagraphSeparator) {
+            字 = u' ';
+        }
+    }
+    return 前缀;
+}
+
 // Qt's item delegate toggles a check box on every release of the left button over it. A double
 // click delivers two releases (press, release, press, double click, release), so it would
 // toggle the mark twice. The release that ends a double click is swallowed here: a double
@@ -112,6 +130,7 @@ class 列表模型 : public QAbstractTableModel {
         }
         switch (角色) {
             case Qt::DisplayRole:
+                return 显示文字(文字(索引.row(), 索引.column()));
             case Qt::EditRole:
                 return 文字(索引.row(), 索引.column());
             case Qt::CheckStateRole:
@@ -465,6 +484,13 @@ void ListView::keyPressEvent(QKeyEvent* 事件) {
         return;
     }
     QTreeView::keyPressEvent(事件);
+    // The view moves the selection only when the current row changes: on the current row
+    // itself (the only row, or the first one for Home) Home and End would select nothing.
+    const bool 到头尾 = 事件->key() == Qt::Key_Home || 事件->key() == Qt::Key_End;
+    if (到头尾 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
+        !selectionModel()->isRowSelected(currentIndex().row(), QModelIndex())) {
+        选中(currentIndex().row() + 1);
+    }
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* 事件) {

@@ -1,5 +1,6 @@
 #include "platform/controls/webpane.h"
 
+#include "platform/controls/page_filter.h"
 #include "platform/log/log.h"
 #include "platform/shell/shell.h"
 
@@ -10,8 +11,6 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextObjectInterface>
-
-#include <algorithm>
 
 namespace platform::controls {
 
@@ -30,64 +29,7 @@ class NoImages : public QObject, public QTextObjectInterface {
     void drawObject(QPainter*, const QRectF&, QTextDocument*, int, const QTextFormat&) override {}
 };
 
-// Elements that open no level of nesting: those that never hold others, and those whose end
-// tag may be left out (the next one of their kind closes them).
-bool 不加深(QStringView 名称) {
-    static const QStringList 名称表 = {
-        QStringLiteral("area"),  QStringLiteral("base"),  QStringLiteral("br"),
-        QStringLiteral("col"),   QStringLiteral("embed"), QStringLiteral("hr"),
-        QStringLiteral("img"),   QStringLiteral("input"), QStringLiteral("link"),
-        QStringLiteral("meta"),  QStringLiteral("param"), QStringLiteral("source"),
-        QStringLiteral("track"), QStringLiteral("wbr"),   QStringLiteral("p"),
-        QStringLiteral("li"),    QStringLiteral("dt"),    QStringLiteral("dd"),
-        QStringLiteral("tr"),    QStringLiteral("td"),    QStringLiteral("th"),
-        QStringLiteral("option")};
-    return 名称表.contains(名称, Qt::CaseInsensitive);
-}
-
 }  // namespace
-
-QString WebPane::超出排版限度(const QString& 页面) {
-    if (页面.size() > 最大字符数) {
-        return QStringLiteral("%1 characters, more than %2").arg(页面.size()).arg(最大字符数);
-    }
-    // Tags counted from the text alone: other unclosed elements count as still open, so real
-    // pages only ever come out deeper than the toolkit sees them.
-    static const QRegularExpression 标签(QStringLiteral("<(/?)([A-Za-z][A-Za-z0-9]*)([^>]*)>"));
-    static const QRegularExpression 大数(
-        QStringLiteral("(?:padding|spacing|border|margin)\\D{0,3}\\d{4,}|span\\D{0,3}\\d{2,}"),
-        QRegularExpression::CaseInsensitiveOption);
-    int 元素数 = 0;
-    int 深度 = 0;
-    int 表格深度 = 0;
-    for (auto 它 = 标签.globalMatch(页面); 它.hasNext();) {
-        const QRegularExpressionMatch 匹配 = 它.next();
-        const QStringView 名称 = 匹配.capturedView(2);
-        const bool 是表格 = 名称.compare(QLatin1String("table"), Qt::CaseInsensitive) == 0;
-        const bool 加深 = !不加深(名称);
-        if (!匹配.capturedView(1).isEmpty()) {
-            深度 = 加深 ? std::max(0, 深度 - 1) : 深度;
-            表格深度 = 是表格 ? std::max(0, 表格深度 - 1) : 表格深度;
-            continue;
-        }
-        if (++元素数 > 最多元素) {
-            return QStringLiteral("more than %1 elements").arg(最多元素);
-        }
-        if (大数.match(匹配.capturedView(3)).hasMatch()) {
-            return QStringLiteral("an element spanning 10 cells or spaced 1000 or more");
-        }
-        if (!加深 || 匹配.capturedView(3).endsWith(u'/')) {
-            continue;
-        }
-        if (++深度 > 最大嵌套) {
-            return QStringLiteral("elements nested more than %1 deep").arg(最大嵌套);
-        }
-        if (是表格 && ++表格深度 > 最大表格嵌套) {
-            return QStringLiteral("tables nested more than %1 deep").arg(最大表格嵌套);
-        }
-    }
-    return {};
-}
 
 WebPane::WebPane(QWidget* 父) : QTextBrowser(父), 网络_(new QNetworkAccessManager(this)) {
     setOpenLinks(false);
@@ -190,17 +132,22 @@ void WebPane::完成(QNetworkReply* 回复) {
     }
     const QByteArray 类型 = 回复->header(QNetworkRequest::ContentTypeHeader).toByteArray();
     const QString 文字 = 解码页面(正文, 类型);
-    if (const QString 原因 = 超出排版限度(文字); !原因.isEmpty()) {
+    const bool 纯文本 = 类型.toLower().startsWith("text/plain");
+    const 整理后的页面 页面 = 纯文本 ? 整理后的页面{} : 整理页面(文字);
+    const QString 原因 = 纯文本 && 文字.size() > 页面限度::最多文字
+                             ? QStringLiteral("more than %1 characters").arg(页面限度::最多文字)
+                             : 页面.拒绝原因;
+    if (!原因.isEmpty()) {
         qCWarning(lcControls, "The page %s is not shown: %s.",
                   qUtf8Printable(回复->url().toDisplayString()), qUtf8Printable(原因));
         结束(false);
         return;
     }
     document()->setBaseUrl(回复->url());
-    if (类型.toLower().startsWith("text/plain")) {
+    if (纯文本) {
         setPlainText(文字);
     } else {
-        setHtml(文字);
+        setHtml(页面.html);
     }
     结束(true);
 }

@@ -15,8 +15,9 @@ class QNetworkReply;
 namespace platform::controls {
 
 // A light browser pane: it fetches one HTML page over the network without ever blocking the
-// user interface and shows it. A page that cannot be fetched in time, is too large or fails
-// leaves a quiet placeholder. Links open in the user's own browser.
+// user interface and shows what the page filter keeps of it (page_filter.h). A page that cannot
+// be fetched in time, is too large or fails leaves a quiet placeholder. Links open in the
+// user's own browser.
 class WebPane : public QTextBrowser {
   public:
     enum class 状态 { 空白, 加载中, 已显示, 失败 };
@@ -48,14 +49,6 @@ class WebPane : public QTextBrowser {
     // The text of an HTML body in the character set its header or meta tag names
     // (UTF-8 when none is named or the name is unknown).
     static QString 解码页面(const QByteArray& 正文, const QByteArray& 内容类型);
-
-    // Why a page is more than the pane lays out while the program stays responsive (every
-    // step of laying out a page runs on the user-interface thread); empty when it is not.
-    static QString 超出排版限度(const QString& 页面);
-    static constexpr int 最大字符数 = 16 * 1024;
-    static constexpr int 最多元素 = 1024;
-    static constexpr int 最大嵌套 = 64;
-    static constexpr int 最大表格嵌套 = 4;
 
   protected:
     QVariant loadResource(int 类型, const QUrl& 名称) override;

@@ -166,6 +166,10 @@ long Database::RecordsAffected() const {
     return db_ ? static_cast<long>(sqlite3_changes(db_)) : 0;
 }
 
+qint64 Database::LastInsertId() const {
+    return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
 namespace {
 
 // A prepared statement that finalizes itself.

@@ -105,6 +105,8 @@ class Database {
     void BackupTo(const QString& 路径);
     // Rows changed by the last statement that Execute ran (0 for an update that matched none).
     long RecordsAffected() const;
+    // The key the database gave the row of the last insert on this connection.
+    qint64 LastInsertId() const;
 
   private:
     friend class DBEngine;

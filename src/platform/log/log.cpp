@@ -1,5 +1,6 @@
 #include "platform/log/log.h"
 
+#include <cstdio>
 #include <exception>
 
 Q_LOGGING_CATEGORY(lcDao, "quillet.dao")
@@ -23,6 +24,62 @@ QString 异常说明() {
         return QString::fromUtf8(错误.what());
     } catch (...) {
         return QStringLiteral("an exception of unknown type");
+    }
+}
+
+}  // namespace platform::log
+
+namespace platform::log {
+
+QString 转义控制字符(QStringView 文字) {
+    QString 结果;
+    结果.reserve(文字.size());
+    for (const QChar 字 : 文字) {
+        const auto 类 = 字.category();
+        if (类 != QChar::Other_Control && 类 != QChar::Separator_Line &&
+            类 != QChar::Separator_Paragraph) {
+            结果 += 字;
+            continue;
+        }
+        switch (字.unicode()) {
+            case u'\n':
+                结果 += QLatin1String("\\n");
+                break;
+            case u'\r':
+                结果 += QLatin1String("\\r");
+                break;
+            case u'\t':
+                结果 += QLatin1String("\\t");
+                break;
+            default:
+                结果 += 字.unicode() < 0x100
+                            ? QStringLiteral("\\x%1").arg(字.unicode(), 2, 16, QLatin1Char('0'))
+                            : QStringLiteral("\\u%1").arg(字.unicode(), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return 结果;
+}
+
+namespace {
+
+QtMessageHandler 原处理 = nullptr;
+
+void 转义后输出(QtMsgType 类型, const QMessageLogContext& 上下文, const QString& 消息) {
+    const QString 转义 = 转义控制字符(消息);
+    if (原处理) {
+        原处理(类型, 上下文, 转义);
+    } else {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(类型, 上下文, 转义)));
+    }
+}
+
+}  // namespace
+
+void 转义全部日志() {
+    static bool 已装 = false;
+    if (!已装) {
+        已装 = true;
+        原处理 = qInstallMessageHandler(转义后输出);
     }
 }
 

@@ -24,4 +24,13 @@ namespace platform::log {
 // database engine's errors are ones), or that its type is unknown. Call it only in a catch block.
 QString 异常说明();
 
+// The text with every control character written as an escape (\n, \t, \x1b, \u2028): what
+// came from the network, a file or the database can neither move a terminal's cursor, colour
+// its text nor forge a line of the log.
+QString 转义控制字符(QStringView 文字);
+
+// Makes every message of the program and of Qt pass through 转义控制字符 before the message
+// handler in place so far writes it. Called once, at start.
+void 转义全部日志();
+
 }  // namespace platform::log

@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -11,7 +12,17 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace platform::startup {
 
@@ -34,55 +45,100 @@ QString 规范路径(const QString& 路径) {
     return 规范;
 }
 
-// The user's own folder for the socket and the lock. On Windows the socket is a named pipe
-// and the folder only makes its name the user's.
+#ifndef Q_OS_WIN
+// A folder that only this user can enter and write: a directory itself (not a link), owned by
+// the user, with no access for anyone else.
+bool 是私有目录(const QString& 目录) {
+    struct stat 状态 {};
+    if (::lstat(QFile::encodeName(目录).constData(), &状态) != 0) {
+        return false;
+    }
+    return S_ISDIR(状态.st_mode) && 状态.st_uid == ::geteuid() && (状态.st_mode & 077) == 0;
+}
+#endif
+
+// The user's own folder for the socket: the runtime folder, else a folder of the user's in the
+// temporary folder, created private; empty when neither is the user's alone (a folder that
+// another user can write lets that user put a socket of theirs in its place). On Windows the
+// socket is a named pipe and the folder only makes its name the user's.
 QString 用户目录() {
 #ifdef Q_OS_WIN
     return QDir::tempPath();
 #else
-    const QString 目录 = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return 目录.isEmpty() ? QDir::tempPath() : 目录;
+    const QString 运行 = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!运行.isEmpty() && 是私有目录(运行)) {
+        return 运行;
+    }
+    const QString 自有 =
+        QDir::tempPath() + QStringLiteral("/quillet-") + QString::number(::geteuid());
+    if (::mkdir(QFile::encodeName(自有).constData(), 0700) != 0 && errno != EEXIST) {
+        qCWarning(lcStartup) << "cannot create the folder" << 自有 << ":" << std::strerror(errno);
+        return {};
+    }
+    if (!是私有目录(自有)) {
+        qCWarning(lcStartup) << 自有 << "is not a folder of this user's alone: later starts"
+                             << "will not hand their arguments to this program";
+        return {};
+    }
+    return 自有;
 #endif
 }
 
 }  // namespace
 
 单一程序::单一程序(const QString& 数据库路径) {
-    const QByteArray 摘要 =
-        QCryptographicHash::hash(规范路径(数据库路径).toUtf8(), QCryptographicHash::Sha256);
-    名称_ = 用户目录() + QStringLiteral("/quillet-") + QString::fromLatin1(摘要.toHex().left(16));
-    锁文件_ = 名称_ + QStringLiteral(".lock");
+    const QString 规范 = 规范路径(数据库路径);
+    const QByteArray 摘要 = QCryptographicHash::hash(规范.toUtf8(), QCryptographicHash::Sha256);
+    if (const QString 目录 = 用户目录(); !目录.isEmpty()) {
+        名称_ = 目录 + QStringLiteral("/quillet-") + QString::fromLatin1(摘要.toHex().left(16));
+    }
+    锁文件_ = 规范 + QStringLiteral(".lock");
+    锁_ = std::make_unique<QLockFile>(锁文件_);
+    // Held for the program's whole life: only a process that is gone leaves it stale.
+    锁_->setStaleLockTime(0);
 }
 
 单一程序::~单一程序() = default;
 
 单一程序::结果 单一程序::启动(const QStringList& 参数, int 等待毫秒) {
-    // Starts at the same moment take turns, so that exactly one of them becomes the program.
-    QLockFile 闸(锁文件_);
-    if (!闸.tryLock(等待毫秒)) {
-        if (闸.error() == QLockFile::LockFailedError) {
-            qCWarning(lcStartup) << "another start for the same database held" << 锁文件_ << "for"
-                                 << 等待毫秒 << "ms";
+    QDeadlineTimer 期限(等待毫秒);
+    for (;;) {
+        if (锁_->tryLock(0)) {
+            监听();
+            return 结果::首个;
+        }
+        if (锁_->error() != QLockFile::LockFailedError) {
+            qCWarning(lcStartup) << "cannot take the lock" << 锁文件_ << "(error" << 锁_->error()
+                                 << "); not starting a second program on the database";
+            return 结果::无法加锁;
+        }
+        // A program runs for the database: hand the arguments over. One that is still starting
+        // may not listen yet, and one that is ending closes without an answer and then lets go
+        // of the lock: both are waited for.
+        switch (转交(参数, static_cast<int>(std::max<qint64>(期限.remainingTime(), 1)))) {
+            case 转交结果::已转交:
+                return 结果::已转交;
+            case 转交结果::无应答:
+                qCWarning(lcStartup) << "the program running for the same database did not"
+                                     << "answer on" << 名称_ << "within" << 等待毫秒 << "ms";
+                return 结果::无应答;
+            case 转交结果::无人:
+                break;
+        }
+        if (期限.hasExpired()) {
+            qCWarning(lcStartup) << "a program holds" << 锁文件_ << "but cannot be reached on"
+                                 << 名称_ << "(another login or environment?) within" << 等待毫秒
+                                 << "ms";
             return 结果::无应答;
         }
-        qCWarning(lcStartup) << "cannot create the lock file" << 锁文件_ << "(error" << 闸.error()
-                             << "); starting without waiting for other starts";
+        QThread::msleep(50);
     }
-    switch (转交(参数, 等待毫秒)) {
-        case 转交结果::已转交:
-            return 结果::已转交;
-        case 转交结果::无应答:
-            qCWarning(lcStartup) << "the program running for the same database did not answer on"
-                                 << 名称_ << "within" << 等待毫秒 << "ms";
-            return 结果::无应答;
-        case 转交结果::无人:
-            break;
-    }
-    监听();
-    return 结果::首个;
 }
 
 单一程序::转交结果 单一程序::转交(const QStringList& 参数, int 等待毫秒) {
+    if (名称_.isEmpty()) {
+        return 转交结果::无人;
+    }
     QLocalSocket 连接;
     QEventLoop 循环;
     QTimer 时限;
@@ -126,9 +182,13 @@ QString 用户目录() {
 }
 
 void 单一程序::监听() {
+    if (名称_.isEmpty()) {
+        return;  // told when the folder was refused
+    }
     服务_ = std::make_unique<QLocalServer>();
     服务_->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket still there belongs to a program that died: the lock keeps live ones out.
+    // A socket still there belongs to a program that died: the lock keeps live ones out, and
+    // the folder is the user's alone.
     QLocalServer::removeServer(名称_);
     if (!服务_->listen(名称_)) {
         qCWarning(lcStartup) << "cannot listen on" << 名称_ << ":" << 服务_->errorString()

@@ -1,4 +1,5 @@
 #include "platform/controls/colorpicker.h"
+#include "platform/controls/colour.h"
 
 #include <QColorDialog>
 #include <QtTest>
@@ -47,6 +48,25 @@ class ColorPickerTest : public QObject {
         对话框->reject();
         QCOMPARE(选择器.颜色(), 0x000000FF);
         QCOMPARE(报告.size(), 1);
+    }
+
+    // Pickers of one colour show one swatch: Qt keeps an icon's pictures under the icon's
+    // identity, so a swatch made anew for every picker fills its pixmap cache with use.
+    void pickersOfOneColourShareTheirSwatch() {
+        ColorPicker 甲(QStringLiteral("字体颜色"));
+        ColorPicker 乙(QStringLiteral("背景颜色"));
+        甲.设置颜色(0x00C0FFFF);
+        乙.设置颜色(0x000000FF);
+        QVERIFY(甲.icon().cacheKey() != 乙.icon().cacheKey());
+        QCOMPARE(色块中心(乙), QColor(255, 0, 0));
+        乙.设置颜色(0x00C0FFFF);
+        QCOMPARE(甲.icon().cacheKey(), 乙.icon().cacheKey());
+        QCOMPARE(色块中心(乙), QColor(255, 255, 192));
+        // A system colour shares the swatch of the colour it stands for.
+        甲.设置颜色(static_cast<std::int32_t>(0x80000012u));
+        乙.设置颜色(
+            platform::controls::转为颜色值(QGuiApplication::palette().color(QPalette::ButtonText)));
+        QCOMPARE(甲.icon().cacheKey(), 乙.icon().cacheKey());
     }
 
     void systemColourOpensOnItsPaletteColour() {

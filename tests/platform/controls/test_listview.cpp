@@ -140,6 +140,37 @@ class TestListView : public QObject {
         QCOMPARE(列表.选中行(), 0);
     }
 
+    void homeAndEndSelectEvenTheOnlyRow() {
+        ListView 列表;
+        填充(列表, 1);
+        QVERIFY(显示(列表));
+        列表.setFocus();
+        // The row is current (as after a click on the list's empty part) but not selected.
+        列表.selectionModel()->setCurrentIndex(列表.model()->index(0, 0),
+                                               QItemSelectionModel::NoUpdate);
+        QCOMPARE(列表.选中行(), 0);
+        QTest::keyClick(&列表, Qt::Key_End);
+        QCOMPARE(列表.选中行(), 1);
+        列表.选中(0);
+        QTest::keyClick(&列表, Qt::Key_Home);
+        QCOMPARE(列表.选中行(), 1);
+    }
+
+    void aLongTextShowsOneShortLineAndKeepsItsWhole() {
+        ListView 列表;
+        填充(列表, 1);
+        const QString 长 = QStringLiteral("第一行\r\n第二行\u2028") + QString(4 << 20, u'x');
+        列表.设置子项(1, 2, 长);
+        QCOMPARE(列表.子项(1, 2), 长);
+        const QString 显示的 = 列表.model()->index(0, 2).data(Qt::DisplayRole).toString();
+        QVERIFY(显示的.startsWith(QStringLiteral("第一行  第二行 x")));
+        QVERIFY(!显示的.contains(u'\n') && !显示的.contains(QChar::LineSeparator));
+        QVERIFY2(显示的.size() <= 1024, qPrintable(QString::number(显示的.size())));
+        // A pair of surrogates is never cut in two.
+        列表.设置子项(1, 2, QString(255, u'a') + QStringLiteral("😀") + 长);
+        QVERIFY(!列表.model()->index(0, 2).data().toString().back().isSurrogate());
+    }
+
     void codeRaisesOnlyRealMarkChanges() {
         ListView 列表;
         填充(列表);

@@ -14,10 +14,42 @@
 #include "platform/startup/qt_translation.h"
 #include "platform/startup/single_instance.h"
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace startup = platform::startup;
 using 结果 = startup::单一程序::结果;
 
 namespace {
+
+// Sets an environment variable for the life of the object.
+class Environment {
+  public:
+    Environment(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), before_(qgetenv(name)) {
+        if (value.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, value);
+        }
+    }
+    ~Environment() {
+        if (had_) {
+            qputenv(name_, before_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
+
+  private:
+    const char* name_;
+    bool had_;
+    QByteArray before_;
+};
 
 QString yesButtonText() {
     QMessageBox box(QMessageBox::Question, QStringLiteral("标题"), QStringLiteral("问题"),
@@ -100,6 +132,74 @@ class TestStartup : public QObject {
         QCOMPARE(other.启动({}), 结果::首个);
         QVERIFY(other.名称() != first.名称());
     }
+
+    // Every start on one database file meets the running program's lock, whatever its runtime
+    // folder: it hands over where it can reach the program and otherwise ends, never running
+    // a second writer. A lock that cannot be taken ends the start too.
+    void everyStartOnTheFileMeetsTheLock() {
+        const QString notes = database(QStringLiteral("e"));
+        auto first = std::make_unique<startup::单一程序>(notes);
+        QCOMPARE(first->启动({}), 结果::首个);
+        QCOMPARE(QFileInfo(first->锁文件()).absolutePath(), QFileInfo(notes).absolutePath());
+        {
+            QTemporaryDir elsewhere;
+            Environment otherLogin("XDG_RUNTIME_DIR", QFile::encodeName(elsewhere.path()));
+            startup::单一程序 second(notes);
+            QVERIFY(second.名称() != first->名称());
+            QCOMPARE(second.启动({}, 300), 结果::无应答);
+        }
+        // Once the program ends, the next start takes its place at once.
+        first.reset();
+        startup::单一程序 next(notes);
+        QCOMPARE(next.启动({}, 300), 结果::首个);
+
+        startup::单一程序 noFolder(folders.filePath(QStringLiteral("missing/Quillet.mdb")));
+        QCOMPARE(noFolder.启动({}, 300), 结果::无法加锁);
+    }
+
+#ifndef Q_OS_WIN
+    // The socket lives only in a folder of the user's alone: a runtime folder or a folder in
+    // the temporary folder that belongs to someone else, or that others may write, is not used.
+    void theSocketFolderIsTheUsersAlone() {
+        if (::geteuid() != 0) {
+            QSKIP("giving a folder to another user takes root");
+        }
+        const QString notes = database(QStringLiteral("f"));
+        QTemporaryDir temp;
+        Environment tmpdir("TMPDIR", QFile::encodeName(temp.path()));
+        const auto privateFolder = [](const QString& folder) {
+            struct stat status {};
+            return ::lstat(QFile::encodeName(folder).constData(), &status) == 0 &&
+                   S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+                   (status.st_mode & 0777) == 0700;
+        };
+
+        // A runtime folder of another user's: the socket goes to a private folder of the
+        // user's own.
+        QTemporaryDir foreign;
+        QVERIFY(::chown(QFile::encodeName(foreign.path()).constData(), 65534, 65534) == 0);
+        Environment runtimeDir("XDG_RUNTIME_DIR", QFile::encodeName(foreign.path()));
+        const QString name = startup::单一程序(notes).名称();
+        QVERIFY2(!name.startsWith(foreign.path()) && privateFolder(QFileInfo(name).path()),
+                 qPrintable(name));
+
+        // Every folder it could use in the temporary folder taken first by another user, or
+        // open to others: no socket at all, and the program still holds the database alone.
+        const QStringList taken = {QFileInfo(name).path(),
+                                   temp.filePath(QStringLiteral("quillet-%1").arg(::geteuid()))};
+        for (const auto& [owner, mode] : {std::pair{65534u, 0700u}, std::pair { 0u, 0777u }}) {
+            for (const QString& folder : taken) {
+                QDir().mkpath(folder);
+                QVERIFY(::chown(QFile::encodeName(folder).constData(), owner, owner) == 0);
+                QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode) == 0);
+            }
+            startup::单一程序 first(notes);
+            QVERIFY2(first.名称().isEmpty(), qPrintable(first.名称()));
+            QCOMPARE(first.启动({}), 结果::首个);
+            QCOMPARE(startup::单一程序(notes).启动({}, 300), 结果::无应答);
+        }
+    }
+#endif
 
     // A program that closes the connection without answering is ending: the start takes its
     // place instead of reporting a program that does not answer.

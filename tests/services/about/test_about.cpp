@@ -1,6 +1,7 @@
 #include "platform/forms/twips.h"
 #include "platform/shell/shell.h"
 #include "services/about_dialog.h"
+#include "services/message_box.h"
 #include "services/site.h"
 
 #include <QPushButton>
@@ -91,6 +92,20 @@ class AboutTest : public QObject {
         QCOMPARE(关于::当前实例(), nullptr);
         关于::显示();
         QVERIFY(关于::当前实例() != nullptr);
+    }
+
+    // Every about box carries the program's one icon (a new icon each time would leave its
+    // pictures in Qt's pixmap cache for good).
+    void aboutBoxesShareTheProgramsIcon() {
+        关于::显示();
+        QPointer<frmAbout> 第一个 = 关于::当前实例();
+        const qint64 图标键 = 第一个->windowIcon().cacheKey();
+        QCOMPARE(图标键, 程序图标().cacheKey());
+        第一个->cmdOK()->click();
+        处理删除();
+        QVERIFY(第一个.isNull());
+        关于::显示();
+        QCOMPARE(关于::当前实例()->windowIcon().cacheKey(), 图标键);
     }
 
     void enterAndEscapeClose_data() {
