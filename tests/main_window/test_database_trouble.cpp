@@ -208,11 +208,6 @@ class DatabaseTroubleTest : public QObject {
     // A start that meets a locked database is told to wait or close the other program, not to
     // restore a backup.
     void aLockedStartGetsTheRightAdvice() {
-        {
-            Form_Main* 窗口 = 新主窗口(*目录);
-            QCOMPARE(窗口->Form_Load(), 0);  // makes the day's backup
-            清理();
-        }
         锁 另一个(目录->数据库());
         放弃等待 放弃;
         消息框应答 应答(QMessageBox::Ok);

@@ -227,7 +227,7 @@ class MainFormTest : public QObject {
         目录.添加({{QStringLiteral("甲")}, {QStringLiteral("乙")}});
         Form_Main* 窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
-        QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
+        QTRY_COMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
         QVERIFY(窗口->Timer_每日备份->isActive());
         const QDateTime 明天 = QDateTime::currentDateTime().addDays(1);
         store::设置时钟([明天] { return 明天; });
