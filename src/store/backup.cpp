@@ -62,7 +62,8 @@ std::vector<备份> 按时间排列(const QString& 数据库路径) {
 }
 
 // Writes a copy of the open database to 目标; a failure is logged with 何种 naming the copy.
-bool 写备份(数据库操作模块& 数据库, const QString& 目标, const char* 何种) {
+// With 传出锁定, a lock held by another program passes to the caller instead.
+bool 写备份(数据库操作模块& 数据库, const QString& 目标, const char* 何种, bool 传出锁定 = false) {
     const QString 目录 = QFileInfo(目标).path();
     try {
         // The folder holds every note: only its owner may enter it.
@@ -76,6 +77,9 @@ bool 写备份(数据库操作模块& 数据库, const QString& 目标, const ch
         数据库.备份数据库(目标);
         return true;
     } catch (const dao::Error& 错误) {
+        if (传出锁定 && 错误.类别() == dao::错误类别::已锁定) {
+            throw;
+        }
         qCWarning(lcStore).nospace()
             << "No backup of the note database (" << 何种 << "): copying it to " << 目标
             << " failed with engine error " << 错误.Number() << ": " << 错误.Description();
@@ -173,7 +177,7 @@ bool 删除前备份(数据库操作模块& 数据库, const QString& 数据库�
         qCWarning(lcStore) << "No backup before the delete: the name" << 目标 << "is taken";
         return false;
     }
-    const bool 已写 = 写备份(数据库, 目标, "the copy before a delete");
+    const bool 已写 = 写备份(数据库, 目标, "the copy before a delete", true);
     整理(数据库路径, 已写 ? 目标 : QString());
     return 已写;
 }

@@ -39,8 +39,9 @@ QString 最新备份(const QString& 数据库路径);
 bool 每日备份(数据库操作模块& 数据库, const QString& 数据库路径, const QDate& 今天);
 
 // Before a note is deleted: a copy named after 此刻 when the newest copy was made more than an
-// hour ago (or there is none), then the same tidying. Never throws; returns whether a copy was
-// written now.
+// hour ago (or there is none), then the same tidying. Returns whether a copy was written now.
+// Failures are logged, except a lock that another program holds: that engine error passes to
+// the caller, since the delete would wait for the same lock (and the user has just given up).
 bool 删除前备份(数据库操作模块& 数据库, const QString& 数据库路径, const QDateTime& 此刻);
 
 }  // namespace 自动备份

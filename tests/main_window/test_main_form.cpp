@@ -16,6 +16,7 @@
 #include "services/site.h"
 #include "store/backup.h"
 #include "store/globals.h"
+#include "store/statements.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
@@ -215,6 +217,39 @@ class MainFormTest : public QObject {
         QVERIFY(自动备份::备份列表(目录.数据库()).isEmpty());
         QCoreApplication::processEvents();
         QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
+    }
+
+    // A program that runs past midnight makes the new day's copy, and a delete more than an
+    // hour after the last copy is preceded by one.
+    void backupsFollowTheDayAndPrecedeDeletes() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        目录.添加({{QStringLiteral("甲")}, {QStringLiteral("乙")}});
+        Form_Main* 窗口 = 新主窗口(目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QTRY_COMPARE(自动备份::备份列表(目录.数据库()).size(), 1);
+        QVERIFY(窗口->Timer_每日备份->isActive());
+        const QDateTime 明天 = QDateTime::currentDateTime().addDays(1);
+        store::设置时钟([明天] { return 明天; });
+        const auto 恢复时钟 = qScopeGuard([] { store::设置时钟(nullptr); });
+        窗口->Timer_每日备份->setInterval(1);
+        QTRY_COMPARE(自动备份::备份列表(目录.数据库()).size(), 2);
+        窗口->Timer_每日备份->stop();
+
+        // Both copies are recent: the delete makes none; made two hours ago, it does.
+        窗口->ListView_Quillet->选中(1);
+        窗口->编辑_删除_Click();
+        QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 2);
+        for (const QString& 备份 : 自动备份::备份列表(目录.数据库())) {
+            QFile 文件(备份);
+            QVERIFY(文件.open(QIODevice::ReadWrite));
+            QVERIFY(文件.setFileTime(QDateTime::currentDateTime().addSecs(-7200),
+                                     QFileDevice::FileModificationTime));
+        }
+        窗口->ListView_Quillet->选中(1);
+        窗口->编辑_删除_Click();
+        QCOMPARE(自动备份::备份列表(目录.数据库()).size(), 3);
+        QCOMPARE(目录.便签数(), 0);
     }
 
     void stopRequestEndsAFailedStart() {

@@ -64,8 +64,9 @@ class StoreTest : public QObject {
     // unread and left byte for byte as it was; other triggers and views do not matter.
     void unsafeSchemasAreRefusedUntouched() {
         const QStringList 不安全 = {
-            QStringLiteral("DROP TABLE Tips; CREATE VIEW Tips AS WITH RECURSIVE r(ID) AS "
-                           "(SELECT 1 UNION ALL SELECT ID+1 FROM r) SELECT ID, 'x' AS content FROM r"),
+            QStringLiteral(
+                "DROP TABLE Tips; CREATE VIEW Tips AS WITH RECURSIVE r(ID) AS "
+                "(SELECT 1 UNION ALL SELECT ID+1 FROM r) SELECT ID, 'x' AS content FROM r"),
             QStringLiteral("CREATE TRIGGER t AFTER INSERT ON Tips BEGIN DELETE FROM Tips WHERE "
                            "ID <> new.ID; END"),
             QStringLiteral("CREATE TABLE other(a); CREATE TRIGGER t AFTER INSERT ON other "
@@ -87,8 +88,7 @@ class StoreTest : public QObject {
                 QCOMPARE(错误.类别(), dao::错误类别::结构不符);
                 QVERIFY(错误.Description().contains(QStringLiteral("没有任何改动")));
             }
-            QVERIFY_THROWS_EXCEPTION(dao::Error,
-                                     库2.数据库_查找_语句(store::全部便签语句()));
+            QVERIFY_THROWS_EXCEPTION(dao::Error, 库2.数据库_查找_语句(store::全部便签语句()));
             QVERIFY(读取.open(QIODevice::ReadOnly));
             QCOMPARE(读取.readAll(), 之前);
             读取.close();

@@ -250,9 +250,9 @@ class DaoTest : public QObject {
     // A file from elsewhere cannot have its structure written through the engine.
     void theSchemaCannotBeWrittenDirectly() {
         数据库->Execute(QStringLiteral("PRAGMA writable_schema=ON"));
-        QVERIFY_THROWS_EXCEPTION(
-            dao::Error,
-            数据库->Execute(QStringLiteral("UPDATE sqlite_master SET sql = 'x' where name = 'Tips'")));
+        QVERIFY_THROWS_EXCEPTION(dao::Error,
+                                 数据库->Execute(QStringLiteral(
+                                     "UPDATE sqlite_master SET sql = 'x' where name = 'Tips'")));
         数据库->Execute(QStringLiteral("PRAGMA writable_schema=OFF"));
         QCOMPARE(数据库->OpenRecordset(QStringLiteral("Select * from Tips")).RecordCount(), 0L);
     }
