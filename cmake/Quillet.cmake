@@ -49,3 +49,10 @@ function(quillet_svg_resources target name)
     endforeach()
     qt_add_resources(${target} ${name} PREFIX / FILES ${pngs})
 endfunction()
+
+# quillet_skipped_test(NAME REASON): a test that cannot run on this platform, listed by CTest as
+# skipped with its reason rather than left out without a word.
+function(quillet_skipped_test name reason)
+    add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "SKIPPED on ${CMAKE_SYSTEM_NAME}: ${reason}")
+    set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED on ")
+endfunction()
