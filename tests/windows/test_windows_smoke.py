@@ -138,6 +138,12 @@ class WindowsSmokeTest(harness.DesktopTestCase):
         self.app = d.launch()
         notes = d.wait_windows(len(SHOWN), timeout=90, name=NOTE_NAME)
         harness.wait_until(self.main_windows, timeout=30, what="the main window")
+        # Under Wine the notes open at one place, one above the other: set them side by side
+        # (the X server moves them; Wine paints what comes to light).
+        for i, wid in enumerate(notes):
+            d.xdotool("windowmove", wid, 40 + 260 * i, 40)
+        harness.wait_until(lambda: [d.geometry(w).x for w in notes] ==
+                           [40 + 260 * i for i in range(len(notes))], what="the notes moved")
         time.sleep(1.0)  # the last paint
         image = d.screenshot()
         by_colour = {}
