@@ -7,7 +7,7 @@
 #   scripts/windows/deps.sh && scripts/windows/build-qt.sh
 #
 # QUILLET_WINDOWS_CACHE chooses the cache folder (default /var/cache/quillet-windows); the Qt lands
-# in its qt-6.4.2 subfolder. Takes about an hour on two busy cores and about 2.5 GB of disk while
+# in its qt-6.4.2 subfolder. Takes about an hour on two busy cores and about 2 GB of disk while
 # building; once done, the sources and build folders are removed and the Qt takes about 90 MB. The
 # sources are fetched with `apt-get source` through a private apt configuration whose deb-src
 # entries are copied from this machine's apt sources: the system's own apt configuration is left
