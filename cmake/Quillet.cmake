@@ -49,3 +49,22 @@ function(quillet_svg_resources target name)
     endforeach()
     qt_add_resources(${target} ${name} PREFIX / FILES ${pngs})
 endfunction()
+
+# quillet_skipped_test(NAME REASON): a test that cannot run on this platform, listed by CTest as
+# skipped with its reason rather than left out without a word.
+function(quillet_skipped_test name reason)
+    add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "SKIPPED on ${CMAKE_SYSTEM_NAME}: ${reason}")
+    set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED on ")
+endfunction()
+
+# The screenshots of the end-to-end tests need Pillow with its X11 screen grab (Debian's
+# python3-pil): a python3 found first on PATH without it (a private interpreter in the
+# developer's home) is passed over.
+function(quillet_python_grabs_screens result candidate)
+    execute_process(COMMAND ${candidate} -c
+            "from PIL import features, ImageGrab; raise SystemExit(not features.check('xcb'))"
+        RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+    if(NOT status EQUAL 0)
+        set(${result} FALSE PARENT_SCOPE)
+    endif()
+endfunction()

@@ -1,9 +1,10 @@
 # The Windows package: a portable folder holding the program, the database tool, the update
 # library, the Qt, SQLite and MinGW runtime DLLs, the Qt plugins the program loads, Qt's Chinese
-# catalogue and an empty note database; and a zip of that folder.
+# catalogue and an empty note database; a zip of that folder; and an installer of it.
 #
 #   cmake --build --preset windows --target windows-package
-#       -> build-windows/package/Quillet/ and build-windows/package/Quillet-<version>-windows-x86_64.zip
+#       -> build-windows/package/Quillet/, build-windows/package/Quillet-<version>-windows-x86_64.zip
+#          and build-windows/package/Quillet-<version>-setup.exe
 #   cmake --install build-windows --prefix <folder>
 #       installs or upgrades the program in <folder>; an existing Quillet.mdb there is kept as it is.
 
@@ -66,13 +67,17 @@ install(CODE "
         message(STATUS \"Installed an empty note database: \${db}\")
     endif()")
 
+find_program(QUILLET_MAKENSIS makensis)
+if(NOT QUILLET_MAKENSIS)
+    message(FATAL_ERROR "makensis (NSIS) is needed for the installer; run scripts/windows/deps.sh")
+endif()
 set(package_root ${CMAKE_BINARY_DIR}/package)
 set(package_zip Quillet-${PROJECT_VERSION}-windows-x86_64.zip)
+set(package_installer Quillet-${PROJECT_VERSION}-setup.exe)
 add_custom_target(windows-package
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${package_root}
-    COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${package_root}/Quillet
-    COMMAND ${CMAKE_COMMAND} -E chdir ${package_root}
-            ${CMAKE_COMMAND} -E tar cf ${package_zip} --format=zip Quillet
-    COMMAND ${CMAKE_COMMAND} -E echo "Package: ${package_root}/Quillet and ${package_root}/${package_zip}"
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DROOT=${package_root}
+            -DZIP=${package_zip} -DINSTALLER=${package_installer} -DSTRIP=${CMAKE_STRIP}
+            -DMAKENSIS=${QUILLET_MAKENSIS} -DNSI=${PROJECT_SOURCE_DIR}/packaging/windows/quillet.nsi
+            -DVERSION=${PROJECT_VERSION} -P ${CMAKE_CURRENT_LIST_DIR}/MakePackage.cmake
     DEPENDS quillet quillet-makedb update windows-empty-database
     VERBATIM)

@@ -31,6 +31,23 @@ foreach(dir IN LISTS QUILLET_WINDOWS_DLL_DIRS)
 endforeach()
 list(JOIN QUILLET_WINE_PATH ";" QUILLET_WINE_PATH)
 
+# Paths compiled into the tests name the Linux file system by its drive: a bare "/work/..."
+# would be taken on the current drive, C: once a test changes to a folder there.
+set(QUILLET_WINE_DRIVE "Z:")
+
+# The offscreen platform reads its fonts from one folder (QT_QPA_FONTDIR): a Latin and a CJK
+# font, so that the widget tests measure Chinese text as with a font that has it.
+set(QUILLET_WINE_FONTS ${CMAKE_BINARY_DIR}/wine-fonts)
+file(MAKE_DIRECTORY ${QUILLET_WINE_FONTS})
+foreach(font truetype/dejavu/DejaVuSans.ttf opentype/noto/NotoSansCJK-Regular.ttc)
+    if(NOT EXISTS /usr/share/fonts/${font})
+        message(FATAL_ERROR "/usr/share/fonts/${font} is missing; run scripts/windows/deps.sh")
+    endif()
+    get_filename_component(name ${font} NAME)
+    file(CREATE_LINK /usr/share/fonts/${font} ${QUILLET_WINE_FONTS}/${name} SYMBOLIC)
+endforeach()
+set(QUILLET_WINE_FONTS_WINDOWS "Z:${QUILLET_WINE_FONTS}")
+
 set(QUILLET_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run
     @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Cross-builds the Qt that Quillet for Windows needs (qtbase) and SQLite with the MinGW-w64 compilers,
 # from Debian's own sources with Debian's patches, into a cache folder outside the
-# checkout. Does nothing when that Qt is already there.
+# checkout. Does nothing when that Qt is already there; when only SQLite's compile options changed
+# (see sqlite_options), rebuilds SQLite alone, in about a minute.
 #
 #   scripts/windows/deps.sh && scripts/windows/build-qt.sh
 #
 # QUILLET_WINDOWS_CACHE chooses the cache folder (default /var/cache/quillet-windows); the Qt lands
-# in its qt-6.4.2 subfolder. Takes 25 to 45 minutes on two cores and about 2 GB of disk while
-# building (about 100 MB once done). The sources are fetched with `apt-get source` through a private
-# apt configuration whose deb-src entries are copied from this machine's apt sources: the system's
-# own apt configuration is left untouched.
+# in its qt-6.4.2 subfolder. Takes about an hour on two busy cores and about 2 GB of disk while
+# building; once done, the sources and build folders are removed and the Qt takes about 90 MB. The
+# sources are fetched with `apt-get source` through a private apt configuration whose deb-src
+# entries are copied from this machine's apt sources: the system's own apt configuration is left
+# untouched.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,11 +22,30 @@ logs=$cache/logs
 jobs=${QUILLET_WINDOWS_JOBS:-$(nproc)}
 started=$SECONDS
 
+# Debian 12's compile options for SQLite (debian/rules of sqlite3 3.40.1-2+deb12u2), so that the Windows
+# program and its tests get the SQLite the Linux build gets (the dbstat table among others).
+sqlite_options=(-DSQLITE_SECURE_DELETE -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS3
+    -DSQLITE_ENABLE_FTS3_PARENTHESIS -DSQLITE_ENABLE_RTREE=1 -DSQLITE_SOUNDEX=1
+    -DSQLITE_ENABLE_UNLOCK_NOTIFY -DSQLITE_OMIT_LOOKASIDE=1 -DSQLITE_ENABLE_DBSTAT_VTAB
+    -DSQLITE_ALLOW_ROWID_IN_VIEW
+    -DSQLITE_ENABLE_UPDATE_DELETE_LIMIT=1 -DSQLITE_ENABLE_LOAD_EXTENSION -DSQLITE_ENABLE_JSON1
+    -DSQLITE_LIKE_DOESNT_MATCH_BLOBS -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_FTS3_TOKENIZER=1
+    -DSQLITE_USE_URI=1 -DSQLITE_MAX_SCHEMA_RETRY=25 -DSQLITE_ENABLE_PREUPDATE_HOOK
+    -DSQLITE_ENABLE_SESSION -DSQLITE_ENABLE_STMTVTAB -DSQLITE_MAX_VARIABLE_NUMBER=250000)
+# The options the installed sqlite3.dll was compiled with (none recorded: -DSQLITE_THREADSAFE=1
+# alone, as the first builds of this script had it).
+sqlite_stamp=$prefix/.sqlite-options
+
 say() { printf '[build-qt %3dm%02ds] %s\n' $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)) "$*"; }
 
+qt_built=no
 if [ -f "$prefix/.complete" ]; then
-    say "Qt for Windows is already built in $prefix ($(cat "$prefix/.complete")); nothing to do."
-    exit 0
+    qt_built=yes
+    if [ -f "$sqlite_stamp" ] && [ "$(cat "$sqlite_stamp")" = "${sqlite_options[*]}" ]; then
+        say "Qt for Windows is already built in $prefix ($(cat "$prefix/.complete")); nothing to do."
+        exit 0
+    fi
+    say "Qt for Windows is in $prefix; its SQLite was compiled with other options: rebuilding SQLite alone"
 fi
 
 mkdir -p "$work" "$logs" || {
@@ -109,22 +130,31 @@ fetch() {
     ls -d "$src/$package"-*/ | head -n 1
 }
 run_logged apt-update apt-get update
-qtbase_src=$(fetch qt6-base "$(source_version libqt6core6)")
 sqlite_src=$(fetch sqlite3 "$(source_version libsqlite3-0)")
-for d in "$qtbase_src" "$sqlite_src"; do
+sources=("$sqlite_src")
+if [ $qt_built = no ]; then
+    qtbase_src=$(fetch qt6-base "$(source_version libqt6core6)")
+    sources+=("$qtbase_src")
+fi
+for d in "${sources[@]}"; do
     # dpkg-source applies Debian's patch series while unpacking; make sure it did.
     if [ -s "$d/debian/patches/series" ] && [ ! -s "$d/.pc/applied-patches" ]; then
         echo "build-qt: Debian's patches were not applied in $d" >&2
         exit 1
     fi
 done
-say "sources ready: $(basename "$qtbase_src") $(basename "$sqlite_src")"
+for d in "${sources[@]}"; do say "source ready: $(basename "$d")"; done
+
+# Everything fetched and built here goes once the Qt is installed; only the Qt stays.
+clean_work() { rm -rf "$work/src" "$work/build" "$apt_dir/cache" "$apt_dir/lists"; }
 
 # Qt's CMake files remember the toolchain file they were built with; keep a copy beside the Qt so the
 # cache does not depend on this checkout.
 toolchain=$cache/mingw-w64.cmake
-cp "$here/../../cmake/windows/mingw-w64.cmake" "$toolchain"
-rm -rf "$prefix"
+if [ $qt_built = no ]; then
+    cp "$here/../../cmake/windows/mingw-w64.cmake" "$toolchain"
+    rm -rf "$prefix"
+fi
 
 # --- SQLite: the amalgamation from Debian's source, as a DLL ---
 sqlite_build=$work/build/sqlite3
@@ -132,12 +162,19 @@ mkdir -p "$sqlite_build" "$prefix/bin" "$prefix/lib" "$prefix/include"
 if [ ! -f "$sqlite_build/sqlite3.c" ]; then
     run_logged sqlite3-amalgamation bash -c "cd '$sqlite_build' && '$sqlite_src/configure' --disable-tcl && make sqlite3.c"
 fi
+rm -f "$sqlite_stamp"
 run_logged sqlite3-compile nice -n 19 x86_64-w64-mingw32-gcc-posix -O2 -shared \
-    -DSQLITE_THREADSAFE=1 \
+    "${sqlite_options[@]}" \
     -o "$prefix/bin/sqlite3.dll" "$sqlite_build/sqlite3.c" \
     -Wl,--out-implib,"$prefix/lib/libsqlite3.dll.a"
 cp "$sqlite_build/sqlite3.h" "$sqlite_build/sqlite3ext.h" "$prefix/include/"
+echo "${sqlite_options[*]}" >"$sqlite_stamp"
 say "SQLite built"
+if [ $qt_built = yes ]; then
+    clean_work
+    say "SQLite for Windows rebuilt in $prefix in $((SECONDS - started)) s"
+    exit 0
+fi
 
 # --- qtbase ---
 qt_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
@@ -155,8 +192,7 @@ run_logged qtbase-configure cmake -S "$qtbase_src" -B "$qtbase_build" "${qt_comm
 build_logged qtbase-build "$qtbase_build"
 run_logged qtbase-install cmake --install "$qtbase_build"
 
-
-echo "qtbase $(basename "$qtbase_src"), qtsvg, sqlite $(basename "$sqlite_src"), built in $((SECONDS - started)) s on $(date -u +%FT%TZ)" \
+echo "qtbase $(basename "$qtbase_src"), sqlite $(basename "$sqlite_src"), built in $((SECONDS - started)) s on $(date -u +%FT%TZ)" \
     >"$prefix/.complete"
-rm -rf "$work/build"
+clean_work
 say "Qt for Windows installed in $prefix ($(du -sh "$prefix" | cut -f1)) in $((SECONDS - started)) s"

@@ -36,7 +36,19 @@ QByteArray 到本地代码页(const QString& 文字) {
 }
 
 QString 从本地代码页(const QByteArray& 字节) {
-    return QString::fromLocal8Bit(字节);
+    // NUL is a character of its own in every code page, so the text between NULs converts alone.
+    // Qt's Windows conversion (6.4) drops a trailing NUL, which would cut one character off a
+    // multi-string value ("a\0b\0" read as "a\0b").
+    QString 文字;
+    文字.reserve(字节.size());
+    qsizetype 起点 = 0;
+    for (qsizetype 空字符 = 字节.indexOf('\0'); 空字符 >= 0; 空字符 = 字节.indexOf('\0', 起点)) {
+        文字 += QString::fromLocal8Bit(字节.sliced(起点, 空字符 - 起点));
+        文字 += QChar(0);
+        起点 = 空字符 + 1;
+    }
+    文字 += QString::fromLocal8Bit(字节.sliced(起点));
+    return 文字;
 }
 
 QString 程序文件名(const QString& 程序名) {

@@ -161,7 +161,10 @@ QString 用户目录() {
         已应答 = 连接.readAll().contains(应答);
         结束();
     });
+    // A program that is ending closes the connection: on Linux an error, on Windows (a named
+    // pipe) only a disconnection.
     QObject::connect(&连接, &QLocalSocket::errorOccurred, 结束);
+    QObject::connect(&连接, &QLocalSocket::disconnected, 结束);
     QObject::connect(&时限, &QTimer::timeout, [&] {
         已超时 = true;
         结束();

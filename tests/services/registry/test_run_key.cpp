@@ -64,14 +64,16 @@ class RunKeyTest : public QObject {
         const QString command = 开机启动::启动命令(QStringLiteral("C:\\Program Files\\便签"),
                                                    QStringLiteral("Quillet"));
         QVERIFY(!开机启动::已登记(command));
-        QCOMPARE(开机启动::切换(false, command), true);
+        const 开机启动::切换结果 on = 开机启动::切换(false, command);
+        QVERIFY(on.勾选 && on.成功);
         const Raw written = runValue();
         QCOMPARE(written.status, reg::Success);
         QCOMPARE(written.type, reg::RegSz);
         QCOMPARE(written.data, platform::shell::到本地代码页(command) + '\0');
         QVERIFY(开机启动::已登记(command));
 
-        QCOMPARE(开机启动::切换(true, command), false);
+        const 开机启动::切换结果 off = 开机启动::切换(true, command);
+        QVERIFY(!off.勾选 && off.成功);
         QCOMPARE(runValue().status, reg::FileNotFound);
         QVERIFY(!开机启动::已登记(command));
     }
@@ -81,8 +83,8 @@ class RunKeyTest : public QObject {
             开机启动::启动命令(QStringLiteral("C:\\Old"), QStringLiteral("Quillet"));
         const QString now =
             开机启动::启动命令(QStringLiteral("C:\\New"), QStringLiteral("Quillet"));
-        QCOMPARE(开机启动::切换(false, old), true);
-        QCOMPARE(开机启动::切换(false, now), true);
+        QCOMPARE(开机启动::切换(false, old).勾选, true);
+        QCOMPARE(开机启动::切换(false, now).勾选, true);
         QCOMPARE(runValue().data, platform::shell::到本地代码页(old) + '\0');
         QVERIFY(!开机启动::已登记(now));
         开机启动::切换(true, now);
