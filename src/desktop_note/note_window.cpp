@@ -3,6 +3,7 @@
 #include "desktop_note/zones.h"
 #include "platform/controls/colour.h"
 #include "platform/controls/menu_key.h"
+#include "platform/controls/text_prefix.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 
@@ -60,6 +61,10 @@ void Form_Quillet::设置背景颜色(std::int32_t 颜色) {
     QPalette 调色板 = palette();
     调色板.setColor(QPalette::Window, platform::controls::转为颜色(颜色));
     setPalette(调色板);
+}
+
+void Form_Quillet::设置文字(const QString& 文字) {
+    Label_Quillet_->setText(platform::controls::文字开头(文字, 8192));
 }
 
 void Form_Quillet::设置文字颜色(std::int32_t 颜色) {

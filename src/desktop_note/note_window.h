@@ -38,6 +38,8 @@ class Form_Quillet : public QWidget, public platform::Form {
     explicit Form_Quillet(便签菜单宿主& 宿主);
 
     QLabel* Label_Quillet() const { return Label_Quillet_; }
+    // Shows the note's text; a text longer than any window shows is laid out only in part.
+    void 设置文字(const QString& 文字);
     void 设置背景颜色(std::int32_t 颜色);
     void 设置文字颜色(std::int32_t 颜色);
 

@@ -76,7 +76,21 @@ QString 编辑框文字(const QPlainTextEdit& 编辑框) {
 }
 
 bool 可完整保存(const QString& 内容) {
-    return !内容.contains(QChar(QChar::Null)) && QString::fromUtf8(内容.toUtf8()) == 内容;
+    // Neither a null character nor half a surrogate pair, which UTF-8 cannot carry; one pass,
+    // for texts of megabytes.
+    for (qsizetype i = 0; i < 内容.size(); ++i) {
+        const QChar 字 = 内容[i];
+        if (字.isNull() || 字.isLowSurrogate()) {
+            return false;
+        }
+        if (字.isHighSurrogate()) {
+            if (i + 1 == 内容.size() || !内容[i + 1].isLowSurrogate()) {
+                return false;
+            }
+            ++i;
+        }
+    }
+    return true;
 }
 
 Form_添加便签::Form_添加便签(编辑器宿主& 宿主)

@@ -139,7 +139,7 @@ bool Class_主窗体::创建便签窗口(platform::controls::ListView& 列表, i
     // Until it is shown the window belongs to this call: a note that cannot be read leaves no
     // hidden window behind, and the error goes on to the caller.
     auto 窗口 = std::make_unique<Form_Quillet>(宿主_);
-    窗口->Label_Quillet()->setText(列表.子项(行, 2));
+    窗口->设置文字(列表.子项(行, 2));
     const QString 编号 = 列表.子项(行, 1);
     const dao::Recordset 记录集 = 便签记录(编号);
     if (记录集.Eof()) {
@@ -352,7 +352,7 @@ void Class_主窗体::刷新便签() {
             // Without a result the colour steps fail (value() throws) and are skipped.
             std::optional<dao::Recordset> 记录集;
             忽略错误([&] { 记录集.emplace(便签记录(编号)); });
-            忽略错误([&] { 窗口->Label_Quillet()->setText(列表.子项(行, 2)); });
+            忽略错误([&] { 窗口->设置文字(列表.子项(行, 2)); });
             忽略错误([&] { 窗口->设置背景颜色(store::背景颜色(记录集.value())); });
             忽略错误([&] { 窗口->设置文字颜色(store::字体颜色(记录集.value())); });
         }

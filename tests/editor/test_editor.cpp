@@ -531,6 +531,8 @@ class EditorTest : public QObject {
     void textTheDatabaseCannotHoldIsRefused() {
         QVERIFY(!可完整保存(QStringLiteral("ab") + QChar(QChar::Null) + QStringLiteral("cd")));
         QVERIFY(!可完整保存(QStringLiteral("x") + QChar(0xD800)));
+        QVERIFY(!可完整保存(QChar(0xDC00) + QStringLiteral("x")));
+        QVERIFY(!可完整保存(QChar(0xD800) + QStringLiteral("x") + QChar(0xDC00)));
         QVERIFY(可完整保存(QStringLiteral("正常的 it's \U0001F600")));
 
         const QString 文字 = QStringLiteral("前") + QChar(QChar::Null) + QStringLiteral("后");

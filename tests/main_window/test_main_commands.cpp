@@ -17,12 +17,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextCursor>
 
 #include <csignal>
 #include <optional>
@@ -665,6 +667,61 @@ class MainCommandsTest : public QObject {
         宿主.编辑_刷新列表_Click();
         宿主.刷新便签();
         QCOMPARE(便签窗口()[0]->Label_Quillet()->text(), QStringLiteral("新"));
+    }
+
+    // A note of 10 MiB goes through the list, its window, F5, the editor and a save intact;
+    // the times are reported, not judged.
+    void aHugeNoteStaysIntact() {
+        QString 大;
+        大.reserve(10 << 20);
+        for (int i = 0; 大.size() < (9 << 20); ++i) {
+            大 += QStringLiteral("第%1行 text 😀 \t'quoted'\n").arg(i);
+        }
+        大 += QString(1 << 20, u'长');  // one line of a mebibyte without a break
+        编号 = 目录->添加({{大}});
+        QElapsedTimer 计时;
+        计时.start();
+        Form_Main* 窗口 = 新主窗口(*目录);
+        QCOMPARE(窗口->Form_Load(), 0);
+        QVERIFY(QTest::qWaitForWindowExposed(窗口));
+        QCOMPARE(便签窗口().size(), std::size_t{1});
+        便签窗口()[0]->grab();
+        窗口->grab();
+        const qint64 启动 = 计时.restart();
+        QCOMPARE(窗口->ListView_Quillet->子项(1, 2), 大);
+        // The window lays out the start of the text only: no window shows megabytes.
+        const QString 显示的 = 便签窗口()[0]->Label_Quillet()->text();
+        QVERIFY(!显示的.isEmpty() && 显示的.size() <= 64 * 1024 && 大.startsWith(显示的));
+
+        计时.restart();
+        窗口->编辑_刷新列表_Click();
+        窗口->grab();
+        便签窗口()[0]->grab();
+        const qint64 刷新 = 计时.restart();
+
+        窗口->ListView_Quillet->选中(1);
+        窗口->编辑_修改_Click();
+        QCOMPARE(编辑器窗口().size(), std::size_t{1});
+        Form_添加便签* 编辑器 = 编辑器窗口()[0];
+        编辑器->grab();
+        const qint64 打开 = 计时.restart();
+        QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), 大);
+
+        QTextCursor 光标(编辑器->FlatEdit_内容()->document());
+        光标.movePosition(QTextCursor::End);
+        光标.insertText(QStringLiteral("末"));
+        计时.restart();
+        编辑器->PushButton_保存并关闭()->click();
+        QCoreApplication::processEvents();
+        const qint64 保存 = 计时.elapsed();
+        QVERIFY(编辑器窗口().empty());
+        const auto 记录 = 自定义变量::全局数据库().数据库_查找_语句(
+            QStringLiteral("SELECT content FROM Tips WHERE ID = %1").arg(编号[0]));
+        QCOMPARE(记录.Fields(QStringLiteral("content")).ToText(), 大 + QStringLiteral("末"));
+        QCOMPARE(窗口->ListView_Quillet->子项(1, 2), 大 + QStringLiteral("末"));
+        qInfo("10 MiB note: start %lld ms, F5 %lld ms, editor open %lld ms, save %lld ms",
+              static_cast<long long>(启动), static_cast<long long>(刷新),
+              static_cast<long long>(打开), static_cast<long long>(保存));
     }
 
     void exitAnsweredNoChangesNothing() {

@@ -1,6 +1,7 @@
 #include "platform/controls/listview.h"
 
 #include "platform/controls/menu_key.h"
+#include "platform/controls/text_prefix.h"
 #include "platform/forms/twips.h"
 #include "platform/log/log.h"
 
@@ -47,11 +48,7 @@ void 在事件中(const char* 事件, 处理&& 做) {
 // a whole long text (a note may hold megabytes) on every paint would stall the list; the cell
 // keeps its whole text all the same.
 QString 显示文字(const QString& 文字) {
-    constexpr qsizetype 最多字符 = 256;
-    QString 前缀 = 文字.left(最多字符);
-    if (前缀.size() < 文字.size() && 前缀.back().isHighSurrogate()) {
-        前缀.chop(1);
-    }
+    QString 前缀 = 文字开头(文字, 256);
     for (QChar& 字 : 前缀) {
         if (字 == u'\n' || 字 == u'\r' || 字 == QChar::LineSeparator ||
             字 == QChar::ParagraphSeparator) {
