@@ -14,6 +14,7 @@
 #include "platform/controls/webpane.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/pixel_buffer.h"
+#include "platform/forms/window_system.h"
 #include "platform/forms/twips.h"
 #include "platform/log/log.h"
 #include "platform/shell/shell.h"
@@ -1023,8 +1024,9 @@ void Form_Main::设置当前便签编号(std::int32_t 编号) {
 void Form_Main::弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) {
     // The menu belongs to the note it was opened from. Where a popup is placed relative to the
     // window it belongs to (Wayland), the main window would put it far from the note, or,
-    // hidden or minimised, nowhere.
-    if (窗口 && 窗口->windowHandle()) {
+    // hidden or minimised, nowhere. Elsewhere the popup goes where it is asked to, and giving
+    // it a parent window of its own there turns the main window's children into windows.
+    if (!platform::可以放置窗口() && 窗口 && 窗口->windowHandle()) {
         便签菜单->winId();
         便签菜单->windowHandle()->setTransientParent(窗口->windowHandle());
     }
