@@ -55,6 +55,17 @@ class DaoTest : public QObject {
                             .arg(可见));
     }
 
+    // A second connection, as another program would open, holding the write lock.
+    sqlite3* 另一个程序加锁() const {
+        sqlite3* 连接 = nullptr;
+        if (sqlite3_open(路径.toUtf8().constData(), &连接) != SQLITE_OK ||
+            sqlite3_exec(连接, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_close(连接);
+            return nullptr;
+        }
+        return 连接;
+    }
+
   private slots:
     void init() {
         QVERIFY(目录.isValid());
@@ -212,9 +223,8 @@ class DaoTest : public QObject {
 
     void anotherProgramsLockIsWaitedFor() {
         // A second program holds the write lock for a moment; the statement waits, then runs.
-        sqlite3* 另一个 = nullptr;
-        QCOMPARE(sqlite3_open(路径.toUtf8().constData(), &另一个), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(另一个, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3* 另一个 = 另一个程序加锁();
+        QVERIFY(另一个);
         std::thread 释放([另一个] {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             sqlite3_exec(另一个, "COMMIT", nullptr, nullptr, nullptr);
@@ -269,9 +279,8 @@ class DaoTest : public QObject {
     // A wait for another program's lock goes through the way of waiting that is set: it can
     // give up at once, the database cannot be used from inside it, and its end is announced.
     void aWaitCanBeGivenUpAndIsNotReentered() {
-        sqlite3* 另一个 = nullptr;
-        QCOMPARE(sqlite3_open(路径.toUtf8().constData(), &另一个), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(另一个, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3* 另一个 = 另一个程序加锁();
+        QVERIFY(另一个);
         int 等待次数 = 0;
         int 结束次数 = 0;
         std::optional<dao::错误类别> 内部错误;
