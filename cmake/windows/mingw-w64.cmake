@@ -26,4 +26,7 @@ if(QUILLET_WINDOWS_QT)
     # Qt's code generators (moc, rcc, uic) run on the build machine: the host's Qt of the same version.
     set(QT_HOST_PATH /usr)
     set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+    # pkg-config reads the Windows libraries' files (gumbo.pc) and never the host's.
+    set(ENV{PKG_CONFIG_LIBDIR} ${QUILLET_WINDOWS_QT}/lib/pkgconfig)
+    set(ENV{PKG_CONFIG_PATH} "")
 endif()

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Cross-builds the Qt that Quillet for Windows needs (qtbase) and SQLite with the MinGW-w64 compilers,
-# from Debian's own sources with Debian's patches, into a cache folder outside the
-# checkout. Does nothing when that Qt is already there; when only SQLite's compile options changed
-# (see sqlite_options), rebuilds SQLite alone, in about a minute.
+# Cross-builds what Quillet for Windows links against, with the MinGW-w64 compilers, from Debian's
+# own sources with Debian's patches, into a cache folder outside the checkout: the Qt it needs
+# (qtbase), SQLite (a DLL) and the HTML parser gumbo (a static library). Does nothing when all three
+# are there; when only SQLite's compile options or gumbo's recipe changed (see sqlite_options and
+# gumbo_recipe), or one of them is missing (as after unpacking the shared copy of the Qt, which has
+# no gumbo), rebuilds that one alone, in about a minute, and leaves the Qt as it is.
 #
 #   scripts/windows/deps.sh && scripts/windows/build-qt.sh
 #
-# QUILLET_WINDOWS_CACHE chooses the cache folder (default /var/cache/quillet-windows); the Qt lands
-# in its qt-6.4.2 subfolder. Takes about an hour on two busy cores and about 2 GB of disk while
-# building; once done, the sources and build folders are removed and the Qt takes about 90 MB. The
-# sources are fetched with `apt-get source` through a private apt configuration whose deb-src
+# QUILLET_WINDOWS_CACHE chooses the cache folder (default /var/cache/quillet-windows); everything
+# lands in its qt-6.4.2 subfolder. Building the Qt takes about an hour on two busy cores and about
+# 2 GB of disk; once done, the sources and build folders are removed and the Qt takes about 90 MB.
+# The sources are fetched with `apt-get source` through a private apt configuration whose deb-src
 # entries are copied from this machine's apt sources: the system's own apt configuration is left
 # untouched.
 set -euo pipefail
@@ -36,23 +38,41 @@ sqlite_options=(-DSQLITE_SECURE_DELETE -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_
 # alone, as the first builds of this script had it).
 sqlite_stamp=$prefix/.sqlite-options
 
-say() { printf '[build-qt %3dm%02ds] %s\n' $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)) "$*"; }
+# gumbo: Debian's source archive of the release in Debian 13 (the archive serves no complete source
+# package of Debian 12's 0.10.1; 0.13.0 parses with the same interface and fixes faults since),
+# compiled as Debian compiles it (-O2, assertions kept) into a static library, so that the program
+# needs no further DLL. The stamp records the recipe the installed library was built with.
+gumbo_suite=trixie
+gumbo_version=0.13.0+dfsg-2
+gumbo_options=(-O2 -std=gnu99)
+gumbo_recipe="gumbo-parser $gumbo_version ($gumbo_suite) static ${gumbo_options[*]}"
+gumbo_stamp=$prefix/.gumbo-recipe
 
-qt_built=no
+say() { printf '[build-qt %3dm%02ds] %s\n' $(((SECONDS - started) / 60)) $(((SECONDS - started) % 60)) "$*"; }
+stamp_is() { [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; }
+
+# What to build: everything when there is no Qt; otherwise only what is missing or out of date.
+qt_built=no need_sqlite=yes need_gumbo=yes
 if [ -f "$prefix/.complete" ]; then
     qt_built=yes
-    if [ -f "$sqlite_stamp" ] && [ "$(cat "$sqlite_stamp")" = "${sqlite_options[*]}" ]; then
+    stamp_is "$sqlite_stamp" "${sqlite_options[*]}" && need_sqlite=no
+    stamp_is "$gumbo_stamp" "$gumbo_recipe" && need_gumbo=no
+    if [ $need_sqlite = no ] && [ $need_gumbo = no ]; then
         say "Qt for Windows is already built in $prefix ($(cat "$prefix/.complete")); nothing to do."
         exit 0
     fi
-    say "Qt for Windows is in $prefix; its SQLite was compiled with other options: rebuilding SQLite alone"
+    [ $need_sqlite = no ] ||
+        say "Qt for Windows is in $prefix; its SQLite was compiled with other options: rebuilding SQLite"
+    [ $need_gumbo = no ] ||
+        say "Qt for Windows is in $prefix; gumbo is missing or was built otherwise: building gumbo"
 fi
 
 mkdir -p "$work" "$logs" || {
     echo "build-qt: cannot create $cache; run as root or set QUILLET_WINDOWS_CACHE" >&2
     exit 1
 }
-for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres apt-get dpkg-source tclsh \
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres x86_64-w64-mingw32-ar apt-get \
+    dpkg-source tclsh \
     cmake ninja make; do
     command -v "$tool" >/dev/null || {
         echo "build-qt: $tool is missing; run scripts/windows/deps.sh first" >&2
@@ -102,6 +122,15 @@ for f in /etc/apt/sources.list.d/*.sources; do
              sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$f" \
         >>"$apt_dir/sources.list.d/debian-src.sources"
 done
+if [ $need_gumbo = yes ]; then
+    # The main archive's entries once more, for gumbo's suite.
+    sed -n "s/^\(deb-src[[:space:]]\+[^[:space:]]*\/debian[[:space:]]\+\)[^[:space:]]\+\([[:space:]].*\)$/\1$gumbo_suite\2/p" \
+        "$apt_dir/sources.list" | head -n 1 >>"$apt_dir/sources.list"
+    awk -v suite=$gumbo_suite 'BEGIN { RS = ""; ORS = "\n\n" }
+         /(^|\n)URIs:[^\n]*\/debian[[:space:]]*(\n|$)/ && !done {
+             sub(/(^|\n)Suites:[^\n]*/, "\nSuites: " suite); sub(/^\n/, ""); print; done = 1 }' \
+        "$apt_dir/sources.list.d/debian-src.sources" >"$apt_dir/sources.list.d/gumbo-src.sources"
+fi
 if [ ! -s "$apt_dir/sources.list" ] && [ ! -s "$apt_dir/sources.list.d/debian-src.sources" ]; then
     echo "build-qt: found no Debian archive in /etc/apt/sources.list{,.d}" >&2
     exit 1
@@ -130,8 +159,20 @@ fetch() {
     ls -d "$src/$package"-*/ | head -n 1
 }
 run_logged apt-update apt-get update
-sqlite_src=$(fetch sqlite3 "$(source_version libsqlite3-0)")
-sources=("$sqlite_src")
+sources=()
+if [ $need_sqlite = yes ]; then
+    sqlite_src=$(fetch sqlite3 "$(source_version libsqlite3-0)")
+    sources+=("$sqlite_src")
+fi
+if [ $need_gumbo = yes ]; then
+    # Only the source archive: the archive here serves neither the .dsc nor Debian's changes.
+    gumbo_src=$src/gumbo-parser
+    if [ ! -d "$gumbo_src" ]; then
+        run_logged fetch-gumbo-parser bash -c "cd '$src' &&
+            apt-get source --tar-only --only-source 'gumbo-parser=$gumbo_version' &&
+            tar -xf gumbo-parser_${gumbo_version%-*}.orig.tar.*"
+    fi
+fi
 if [ $qt_built = no ]; then
     qtbase_src=$(fetch qt6-base "$(source_version libqt6core6)")
     sources+=("$qtbase_src")
@@ -156,23 +197,55 @@ if [ $qt_built = no ]; then
     rm -rf "$prefix"
 fi
 
+mkdir -p "$prefix/bin" "$prefix/lib/pkgconfig" "$prefix/include"
+
 # --- SQLite: the amalgamation from Debian's source, as a DLL ---
-sqlite_build=$work/build/sqlite3
-mkdir -p "$sqlite_build" "$prefix/bin" "$prefix/lib" "$prefix/include"
-if [ ! -f "$sqlite_build/sqlite3.c" ]; then
-    run_logged sqlite3-amalgamation bash -c "cd '$sqlite_build' && '$sqlite_src/configure' --disable-tcl && make sqlite3.c"
-fi
-rm -f "$sqlite_stamp"
-run_logged sqlite3-compile nice -n 19 x86_64-w64-mingw32-gcc-posix -O2 -shared \
-    "${sqlite_options[@]}" \
-    -o "$prefix/bin/sqlite3.dll" "$sqlite_build/sqlite3.c" \
-    -Wl,--out-implib,"$prefix/lib/libsqlite3.dll.a"
-cp "$sqlite_build/sqlite3.h" "$sqlite_build/sqlite3ext.h" "$prefix/include/"
-echo "${sqlite_options[*]}" >"$sqlite_stamp"
-say "SQLite built"
+build_sqlite() {
+    local sqlite_build=$work/build/sqlite3
+    mkdir -p "$sqlite_build"
+    if [ ! -f "$sqlite_build/sqlite3.c" ]; then
+        run_logged sqlite3-amalgamation bash -c "cd '$sqlite_build' && '$sqlite_src/configure' --disable-tcl && make sqlite3.c"
+    fi
+    rm -f "$sqlite_stamp"
+    run_logged sqlite3-compile nice -n 19 x86_64-w64-mingw32-gcc-posix -O2 -shared \
+        "${sqlite_options[@]}" \
+        -o "$prefix/bin/sqlite3.dll" "$sqlite_build/sqlite3.c" \
+        -Wl,--out-implib,"$prefix/lib/libsqlite3.dll.a"
+    cp "$sqlite_build/sqlite3.h" "$sqlite_build/sqlite3ext.h" "$prefix/include/"
+    echo "${sqlite_options[*]}" >"$sqlite_stamp"
+    say "SQLite built"
+}
+
+# --- gumbo: its C files compiled into libgumbo.a, found through gumbo.pc (see mingw-w64.cmake) ---
+build_gumbo() {
+    local build=$work/build/gumbo
+    rm -rf "$build" "$gumbo_stamp" "$prefix/lib/libgumbo.a" "$prefix/lib/pkgconfig/gumbo.pc"
+    mkdir -p "$build"
+    run_logged gumbo-compile bash -c "cd '$build' &&
+        nice -n 19 x86_64-w64-mingw32-gcc-posix ${gumbo_options[*]} -c '$gumbo_src'/src/*.c &&
+        x86_64-w64-mingw32-ar rcs '$prefix/lib/libgumbo.a' *.o"
+    cp "$gumbo_src/src/gumbo.h" "$gumbo_src/src/tag_enum.h" "$prefix/include/"
+    # Relative to its own folder, so that the cache folder may move.
+    cat >"$prefix/lib/pkgconfig/gumbo.pc" <<PC
+prefix=\${pcfiledir}/../..
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: gumbo
+Description: HTML5 parser (static, MinGW-w64)
+Version: ${gumbo_version%%+*}
+Libs: -L\${libdir} -lgumbo
+Cflags: -I\${includedir}
+PC
+    echo "$gumbo_recipe" >"$gumbo_stamp"
+    say "gumbo built"
+}
+
+[ $need_sqlite = no ] || build_sqlite
+[ $need_gumbo = no ] || build_gumbo
 if [ $qt_built = yes ]; then
     clean_work
-    say "SQLite for Windows rebuilt in $prefix in $((SECONDS - started)) s"
+    say "Windows libraries rebuilt in $prefix in $((SECONDS - started)) s"
     exit 0
 fi
 
@@ -192,7 +265,7 @@ run_logged qtbase-configure cmake -S "$qtbase_src" -B "$qtbase_build" "${qt_comm
 build_logged qtbase-build "$qtbase_build"
 run_logged qtbase-install cmake --install "$qtbase_build"
 
-echo "qtbase $(basename "$qtbase_src"), sqlite $(basename "$sqlite_src"), built in $((SECONDS - started)) s on $(date -u +%FT%TZ)" \
+echo "qtbase $(basename "$qtbase_src"), sqlite $(basename "$sqlite_src"), $(basename "$gumbo_src"), built in $((SECONDS - started)) s on $(date -u +%FT%TZ)" \
     >"$prefix/.complete"
 clean_work
 say "Qt for Windows installed in $prefix ($(du -sh "$prefix" | cut -f1)) in $((SECONDS - started)) s"

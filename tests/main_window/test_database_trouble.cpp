@@ -145,6 +145,9 @@ class DatabaseTroubleTest : public QObject {
 
     // After the file is deleted, a reload says so instead of showing the old file's notes.
     void reloadAfterTheFileIsGoneSaysSo() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows does not delete a file that is open");
+#endif
         目录->添加({{QStringLiteral("甲")}});
         Form_Main* 窗口 = 新主窗口(*目录);
         QCOMPARE(窗口->Form_Load(), 0);

@@ -103,10 +103,13 @@ class BackupTest : public QObject {
         }
         QCOMPARE(自动备份::备份列表(数据库_), 应有);
         QVERIFY(QFile::exists(别的));
-        // Only the owner may read a copy of the notes.
+        // Only the owner may read a copy of the notes. (Windows keeps that in the file's access
+        // list, which Qt's permissions do not read: they show the read-only attribute.)
+#ifndef Q_OS_WIN
         QCOMPARE(QFileInfo(应有.back()).permissions() &
                      (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
                  QFileDevice::Permissions());
+#endif
     }
 
     // A week under a clock set forward left copies named and made in the future. Today's copy

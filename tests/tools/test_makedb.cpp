@@ -30,9 +30,12 @@ class MakeDbTest : public QObject {
         QTemporaryDir 目录;
         const QString 路径 = 目录.filePath(QStringLiteral("Quillet.mdb"));
         QCOMPARE(运行({路径}).退出码, 0);
-        // The notes are private, the journal the engine writes beside them too.
+        // The notes are private, the journal the engine writes beside them too. (Windows keeps
+        // that in the file's access list, which Qt's permissions do not read.)
+#ifndef Q_OS_WIN
         QCOMPARE(QFile::permissions(路径) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#endif
         数据库操作模块 库;
         库.打开数据库(路径, QString());
         QCOMPARE(库.数据库_查找_语句(store::全部便签语句()).RecordCount(), 0L);

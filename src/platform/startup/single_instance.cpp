@@ -32,17 +32,22 @@ namespace {
 constexpr char 应答 = '\x06';
 constexpr QDataStream::Version 流版本 = QDataStream::Qt_6_0;
 
-// Names of one file give one text: links resolved, and on Windows without regard to case.
+// The file's own name, links resolved.
 QString 规范路径(const QString& 路径) {
     const QFileInfo 文件(路径);
-    QString 规范 = 文件.canonicalFilePath();
-    if (规范.isEmpty()) {
-        规范 = 文件.absoluteFilePath();  // not there (yet): the start will say so
-    }
+    const QString 规范 = 文件.canonicalFilePath();
+    return 规范.isEmpty() ? 文件.absoluteFilePath()  // not there (yet): the start will say so
+                          : 规范;
+}
+
+// Names of one file give one key: on Windows without regard to case. (The lock file keeps the
+// file's own spelling: the file system itself finds it under any spelling.)
+QString 路径键(const QString& 规范) {
 #ifdef Q_OS_WIN
-    规范 = 规范.toCaseFolded();
-#endif
+    return 规范.toCaseFolded();
+#else
     return 规范;
+#endif
 }
 
 #ifndef Q_OS_WIN
@@ -88,7 +93,8 @@ QString 用户目录() {
 
 单一程序::单一程序(const QString& 数据库路径) {
     const QString 规范 = 规范路径(数据库路径);
-    const QByteArray 摘要 = QCryptographicHash::hash(规范.toUtf8(), QCryptographicHash::Sha256);
+    const QByteArray 摘要 =
+        QCryptographicHash::hash(路径键(规范).toUtf8(), QCryptographicHash::Sha256);
     if (const QString 目录 = 用户目录(); !目录.isEmpty()) {
         名称_ = 目录 + QStringLiteral("/quillet-") + QString::fromLatin1(摘要.toHex().left(16));
     }

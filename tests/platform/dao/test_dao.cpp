@@ -256,6 +256,9 @@ class DaoTest : public QObject {
     }
 
     void aReadOfAFileThatIsGoneSaysSo() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows does not delete a file that is open");
+#endif
         插入(QStringLiteral("old"));
         QVERIFY(QFile::remove(路径));
         try {

@@ -143,7 +143,12 @@ class TestStartup : public QObject {
         QCOMPARE(QFileInfo(first->锁文件()).absolutePath(), QFileInfo(notes).absolutePath());
         {
             QTemporaryDir elsewhere;
-            Environment otherLogin("XDG_RUNTIME_DIR", QFile::encodeName(elsewhere.path()));
+#ifdef Q_OS_WIN
+            const char* const loginsFolder = "TMP";  // the pipe's name is made from it
+#else
+            const char* const loginsFolder = "XDG_RUNTIME_DIR";
+#endif
+            Environment otherLogin(loginsFolder, QFile::encodeName(elsewhere.path()));
             startup::单一程序 second(notes);
             QVERIFY(second.名称() != first->名称());
             QCOMPARE(second.启动({}, 300), 结果::无应答);
