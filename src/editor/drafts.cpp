@@ -390,14 +390,17 @@ void 打开编辑器(编辑器宿主& 宿主, const 草稿箱::条目& 条目, c
     if (方式.修改原便签 && !草稿.创建时间.isEmpty()) {
         编辑器->便签创建时间 = 草稿.创建时间;  // a save checks the row is still this note
     }
-    编辑器->FlatEdit_内容()->setPlainText(草稿.内容);
     编辑器->设置内容背景颜色(草稿.背景颜色);
     编辑器->ColorPicker_背景颜色()->设置颜色(草稿.背景颜色);
     编辑器->设置内容字体颜色(草稿.字体颜色);
     编辑器->ColorPicker_字体颜色()->设置颜色(草稿.字体颜色);
     编辑器->ComboBox_便签透明度()->setCurrentIndex(草稿.透明度索引);
-    // The editor keeps the draft's file: it stays until the text is saved or discarded.
-    守护(*编辑器, 方式.存储文字, 方式.修改原便签 ? 草稿.创建时间 : QString())->接管(条目.文件名);
+    // The editor keeps the draft's file once the text is in: it stays until the text is saved or
+    // discarded.
+    编辑器->载入文字(
+        草稿.内容,
+        [编辑器, 存储文字 = 方式.存储文字, 创建时间 = 方式.修改原便签 ? 草稿.创建时间 : QString(),
+         文件名 = 条目.文件名] { 守护(*编辑器, 存储文字, 创建时间)->接管(文件名); });
     编辑器->show();
 }
 
