@@ -4,7 +4,8 @@
 // when the program ends without saving it (a crash, kill -9, a signal, the end of the session).
 //
 // While an editor's text differs from what it was opened with (or last saved), its draft is
-// written at most a second after each change, atomically, into the folder "drafts" beside the
+// written at most a second after each change (up to ten for a note of many megabytes, whose
+// draft takes long to write), atomically, into the folder "drafts" beside the
 // note database (made 0700, files 0600). The draft goes when the text is saved, when the editor
 // is closed without saving (the user discards the text), or when the text returns to what is
 // stored. When the program ends (its exit command, a signal, the session manager), every editor's
@@ -88,7 +89,8 @@ class 草稿守护 : public QObject {
     草稿守护(Form_添加便签& 编辑器, QString 基准文字, QString 创建时间 = {});
     ~草稿守护() override;
 
-    // Writes the draft now when the text differs from the stored one, removes it otherwise.
+    // Writes the draft now when the text differs from the stored one, removes it otherwise;
+    // nothing when the text has not changed since the last time.
     void 立即保存();
     // Takes over a draft file already on disk (a restored draft): it is this editor's now.
     void 接管(const QString& 文件名);
@@ -97,6 +99,8 @@ class 草稿守护 : public QObject {
   private:
     void 已改变();
     void 已保存();
+    // Writes or removes the draft as the text stands; false when the draft could not be written.
+    bool 写出草稿();
 
     Form_添加便签& 编辑器_;
     QString 基准文字_;
@@ -104,6 +108,7 @@ class 草稿守护 : public QObject {
     QString 文件名_;
     QTimer* 计时器_;
     bool 有草稿_ = false;
+    bool 有改动_ = false;  // changed since the draft was last written or removed
     bool 已报告失败_ = false;
 };
 

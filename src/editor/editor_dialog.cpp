@@ -21,9 +21,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 using platform::像素转缇;
 using platform::缇转像素;
@@ -68,6 +71,23 @@ QString 编辑框文字(const QPlainTextEdit& 编辑框) {
         }
     }
     return 文字;
+}
+
+qsizetype 载入段尾(const QString& 文字, qsizetype 起点) {
+    const qsizetype 上限 = std::min(文字.size(), 起点 + 每段最多字数);
+    qsizetype 尾 = 上限;
+    qsizetype 行数 = 0;
+    for (qsizetype i = 起点; i < 上限; ++i) {
+        if (文字[i] == u'\n' && ++行数 == 每段最多行数) {
+            尾 = i + 1;
+            break;
+        }
+    }
+    if (尾 < 文字.size() && 尾 > 起点 + 1 &&
+        (文字[尾 - 1].isHighSurrogate() || (文字[尾 - 1] == u'\r' && 文字[尾] == u'\n'))) {
+        --尾;
+    }
+    return 尾;
 }
 
 内容框尺寸 计算内容框尺寸(float 客户区宽度, float 客户区高度) {
@@ -158,6 +178,14 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
     connect(保存且继续添加_, &QPushButton::clicked, this,
             [this] { PushButton_保存且继续添加_Click(); });
 
+    载入计时器_ = new QTimer(this);
+    connect(载入计时器_, &QTimer::timeout, this, [this] {
+        载入下一段();
+        if (!正在载入()) {
+            完成载入();
+        }
+    });
+
     Form_Load();
 
     resize(缇转像素(客户区宽), 缇转像素(客户区高));
@@ -190,6 +218,50 @@ void Form_添加便签::设置内容字体颜色(std::int32_t 颜色) {
     内容_->setPalette(调色板);
 }
 
+void Form_添加便签::载入文字(const QString& 文字, std::function<void()> 载入后) {
+    载入计时器_->stop();
+    待载入_ = 文字;
+    载入位置_ = 载入段尾(待载入_, 0);
+    载入后_ = std::move(载入后);
+    载入未完_ = true;
+    // The parts that follow are no step the user could undo.
+    内容_->document()->setUndoRedoEnabled(false);
+    内容_->setPlainText(待载入_.left(载入位置_));
+    if (正在载入()) {
+        内容_->setReadOnly(true);
+        载入计时器_->start();
+    } else {
+        完成载入();
+    }
+}
+
+void Form_添加便签::载入下一段() {
+    const qsizetype 尾 = 载入段尾(待载入_, 载入位置_);
+    QTextCursor 光标(内容_->document());
+    光标.movePosition(QTextCursor::End);
+    光标.insertText(QStringView(待载入_).sliced(载入位置_, 尾 - 载入位置_).toString());
+    载入位置_ = 尾;
+}
+
+void Form_添加便签::完成载入() {
+    if (!载入未完_) {
+        return;
+    }
+    载入未完_ = false;
+    载入计时器_->stop();
+    while (正在载入()) {
+        载入下一段();
+    }
+    待载入_ = QString();
+    载入位置_ = 0;
+    内容_->setReadOnly(false);
+    内容_->document()->setUndoRedoEnabled(true);
+    内容_->document()->setModified(false);
+    if (auto 载入后 = std::exchange(载入后_, nullptr)) {
+        载入后();
+    }
+}
+
 void Form_添加便签::Form_Resize() {
     if (isMinimized()) {
         return;
@@ -220,6 +292,7 @@ bool Form_添加便签::提示(QMessageBox::Icon 图标, const QString& 文字) 
 }
 
 Form_添加便签::写入结果 Form_添加便签::写入(bool 新建) {
+    完成载入();
     const QString 内容 = 编辑框文字(*内容_);
     if (内容.isEmpty()) {
         return 提示(QMessageBox::Information, QStringLiteral("未填写任何内容！"))

@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 class Class_添加便签;
 namespace platform::controls {
 class ColorPicker;
@@ -44,6 +45,15 @@ bool 可完整保存(const QString& 内容);
 // The text exactly as it stands in the box, as saving takes it.
 QString 编辑框文字(const QPlainTextEdit& 编辑框);
 
+// A long text goes into the editor in parts of at most this many characters or lines, so that the
+// window shows and answers at once while the rest follows (a text document costs microseconds per
+// line to build: a 10 MiB note of 400,000 lines takes seconds in one go).
+inline constexpr qsizetype 每段最多字数 = 256 * 1024;
+inline constexpr qsizetype 每段最多行数 = 8192;
+// Where the part of 文字 that starts at 起点 ends: never between a surrogate pair nor between
+// the CR and LF of one line end (each part would make a line break of its own).
+qsizetype 载入段尾(const QString& 文字, qsizetype 起点);
+
 // Form_添加便签: writes a new note (便签编号 0) or changes an existing one.
 // Heap-allocate it; it deletes itself when unloaded.
 class Form_添加便签 : public QWidget, public platform::Form {
@@ -64,6 +74,14 @@ class Form_添加便签 : public QWidget, public platform::Form {
     platform::controls::ColorPicker* ColorPicker_字体颜色() const { return 字体颜色_; }
     void 设置内容背景颜色(std::int32_t 颜色);
     void 设置内容字体颜色(std::int32_t 颜色);
+
+    // Puts 文字 into the content box (its undo history empty) and calls 载入后 once all of it is
+    // there: at once for a short text; a long one goes in part by part from the event loop,
+    // the box read-only meanwhile. Saving first puts in whatever is still to come.
+    void 载入文字(const QString& 文字, std::function<void()> 载入后 = {});
+    bool 正在载入() const { return 载入位置_ < 待载入_.size(); }
+    // Puts in the rest of the text now.
+    void 完成载入();
 
     QPushButton* PushButton_保存并关闭() const { return 保存并关闭_; }
     QPushButton* PushButton_保存且继续添加() const { return 保存且继续添加_; }
@@ -98,6 +116,8 @@ class Form_添加便签 : public QWidget, public platform::Form {
     bool 仍是原便签() const;
     // Shows a message; false when the editor was closed while the message was open.
     bool 提示(QMessageBox::Icon 图标, const QString& 文字);
+    // Appends the next part of the text being loaded.
+    void 载入下一段();
 
     编辑器宿主& 宿主_;
     std::unique_ptr<Class_添加便签> 伴随对象_;
@@ -113,4 +133,10 @@ class Form_添加便签 : public QWidget, public platform::Form {
     QCheckBox* 窗口置顶_;
     QLabel* Label1_;
     QComboBox* 透明度_;
+
+    QString 待载入_;
+    qsizetype 载入位置_ = 0;
+    std::function<void()> 载入后_;
+    bool 载入未完_ = false;
+    QTimer* 载入计时器_;
 };

@@ -716,7 +716,6 @@ void Form_Main::编辑_修改_Click() {
     try {
         const QString 编号文字 = 列表.子项(行, 1);
         编辑器->便签编号 = store::便签编号(编号文字);
-        编辑器->FlatEdit_内容()->setPlainText(列表.子项(行, 2));
         const dao::Recordset 记录 =
             自定义变量::全局数据库().数据库_查找_语句(store::单个便签语句(编号文字));
         if (记录.Eof()) {
@@ -733,7 +732,10 @@ void Form_Main::编辑_修改_Click() {
         const std::int32_t 字色 = store::字体颜色(记录);
         编辑器->设置内容字体颜色(字色);
         编辑器->ColorPicker_字体颜色()->设置颜色(字色);
-        草稿::守护(*编辑器, 编辑框文字(*编辑器->FlatEdit_内容()), *编辑器->便签创建时间);
+        // The draft keeper starts from the text as the box holds it, once all of it is there.
+        编辑器->载入文字(列表.子项(行, 2), [编辑器 = 编辑器.get()] {
+            草稿::守护(*编辑器, 编辑框文字(*编辑器->FlatEdit_内容()), *编辑器->便签创建时间);
+        });
         编辑器.release()->show();
     } catch (const store::编号错误& 错误) {
         编辑器.reset();

@@ -18,6 +18,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
 
@@ -554,6 +556,71 @@ class EditorTest : public QObject {
         QCOMPARE(全部行().size(), std::size_t{1});
         QCOMPARE(全部行()[0].at("content"), QStringLiteral("旧的"));
         QVERIFY(宿主->记录.isEmpty());
+    }
+
+    // A long text goes in part by part and ends up exactly as a one-go setPlainText leaves it:
+    // line ends (CR LF, CR, the paragraph separator) and characters beyond the BMP that fall on
+    // the border of two parts included; nothing of the load can be undone.
+    void longTextsGoInPartByPartIntact() {
+        const QString 满段(每段最多字数 - 1, u'a');
+        QString 短行;
+        for (qsizetype i = 0; i < 每段最多行数 * 2 + 5; ++i) {
+            短行 += i % 3 == 0 ? QStringLiteral("行\r\n") : QStringLiteral("x\n");
+        }
+        const QStringList 文字表 = {满段 + QStringLiteral("\r\nb\rc\u2029d"),
+                                    满段 + QStringLiteral("\U0001F600z"), 短行,
+                                    短行 + 满段 + 满段 + QStringLiteral("\u00A0末\n")};
+        for (const QString& 文字 : 文字表) {
+            QPlainTextEdit 参照;
+            参照.setPlainText(文字);
+            // Not shown: laying out a line of a quarter million characters is not the point.
+            Form_添加便签* 编辑器 = 新编辑器();
+            int 载入后次数 = 0;
+            编辑器->载入文字(文字, [&载入后次数] { ++载入后次数; });
+            QVERIFY(编辑器->正在载入());
+            QVERIFY(编辑器->FlatEdit_内容()->isReadOnly());
+            QCOMPARE(载入后次数, 0);
+            QTRY_VERIFY(!编辑器->正在载入());
+            QCOMPARE(载入后次数, 1);
+            QVERIFY(!编辑器->FlatEdit_内容()->isReadOnly());
+            QCOMPARE(编辑框文字(*编辑器->FlatEdit_内容()), 编辑框文字(参照));
+            QCOMPARE(编辑器->FlatEdit_内容()->textCursor().position(), 0);
+
+            QTextDocument* 文档 = 编辑器->FlatEdit_内容()->document();
+            QVERIFY(!文档->isUndoAvailable());
+            编辑器->FlatEdit_内容()->textCursor().insertText(QStringLiteral("新"));
+            QVERIFY(文档->isUndoAvailable());
+            文档->undo();
+            QVERIFY(!文档->isUndoAvailable());
+            QCOMPARE(编辑框文字(*编辑器->FlatEdit_内容()), 编辑框文字(参照));
+        }
+    }
+
+    void partsEndOnlyWhereTheTextMayBeCut() {
+        QString 文字 = QString(每段最多字数 - 1, u'a') + QStringLiteral("\U0001F600");
+        QCOMPARE(载入段尾(文字, 0), 每段最多字数 - 1);
+        QCOMPARE(载入段尾(文字, 每段最多字数 - 1), 文字.size());
+        文字 = QString(每段最多字数 - 1, u'a') + QStringLiteral("\r\n");
+        QCOMPARE(载入段尾(文字, 0), 每段最多字数 - 1);
+        QCOMPARE(载入段尾(QStringLiteral("\n").repeated(每段最多行数 * 3), 每段最多行数),
+                 每段最多行数 * 2);
+        QCOMPARE(载入段尾(QStringLiteral("短"), 0), 1);
+    }
+
+    // Saved before the rest of a long text is in: the whole text is written, and the keeper
+    // waiting for the load is called first.
+    void savingWhileLoadingWritesTheWholeText() {
+        const QString 文字 = QStringLiteral("第一行\n").repeated(每段最多行数 * 3);
+        Form_添加便签* 编辑器 = 新编辑器();
+        编辑器->show();
+        bool 已载入 = false;
+        编辑器->载入文字(文字, [&已载入] { 已载入 = true; });
+        QVERIFY(编辑器->正在载入());
+        编辑器->PushButton_保存且继续添加()->click();
+        QVERIFY(已载入);
+        QCOMPARE(全部行().size(), std::size_t{1});
+        QCOMPARE(全部行()[0].at("content"), 文字);
+        QVERIFY(编辑器->FlatEdit_内容()->toPlainText().isEmpty());
     }
 
     void closeBoxWritesAndAsksNothing() {
