@@ -285,8 +285,12 @@ void TestUpdateCheck::redirectLoopEnds() {
     server_->serve("/a", "", 302, "Location: /b\r\n", keepAlive);
     server_->serve("/b", "", 301, "Location: /a\r\n", keepAlive);
     expectQuietEnd(start(server_->url("/a")), {结果::网络错误});
+    // At most 最多重定向 redirects are followed: six requests. Qt sends a request once more
+    // when the server closed the connection it meant to reuse, which a busy machine makes
+    // likely, so each of them may reach the server twice; a loop that is not ended goes on.
     const int requests = server_->count("/a") + server_->count("/b");
-    QVERIFY2(requests >= 2 && requests <= 6, qPrintable(QString::number(requests)));
+    const int followed = 升级::检查设置{}.最多重定向 + 1;
+    QVERIFY2(requests >= 2 && requests <= 2 * followed, qPrintable(QString::number(requests)));
 }
 
 void TestUpdateCheck::redirectToOtherSchemeRefused() {
