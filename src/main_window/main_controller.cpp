@@ -223,8 +223,7 @@ Class_主窗体::重新载入结果 Class_主窗体::重新载入(platform::cont
     QHash<QString, std::size_t> 原有位置;
     for (int 行 = 1; 行 <= 列表.行数(); ++行) {
         原有位置.insert(列表.子项(行, 1), 原有.size());
-        原有.push_back({列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3), 列表.子项(行, 4),
-                        std::nullopt, std::nullopt, 列表.勾选(行)});
+        原有.push_back(行所知(列表, 行));
     }
     列表.清除行();
     刷新数据(列表, 记录集);
@@ -267,10 +266,7 @@ Class_主窗体::重新载入结果 Class_主窗体::重新载入(platform::cont
     for (auto& 便签 : 原有) {
         if (原有位置.contains(便签.编号)) {
             // What its window shows is all that is left of its colours.
-            if (const auto 颜色 = 窗口颜色(便签.编号)) {
-                便签.背景颜色 = 颜色->first;
-                便签.字体颜色 = 颜色->second;
-            }
+            填入窗口颜色(便签);
             关闭便签窗口(便签.编号);
             结果.已消失.push_back(std::move(便签));
         }
@@ -286,14 +282,19 @@ void Class_主窗体::全部显示一行(platform::controls::ListView& 列表, i
     }
 }
 
-std::optional<std::pair<std::int32_t, std::int32_t>> Class_主窗体::窗口颜色(
-    const QString& 编号) const {
+已删除便签::列表所知 Class_主窗体::行所知(const platform::controls::ListView& 列表, int 行) {
+    return {列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3), 列表.子项(行, 4),
+            std::nullopt,     std::nullopt,     列表.勾选(行)};
+}
+
+void Class_主窗体::填入窗口颜色(已删除便签::列表所知& 便签) const {
     for (const auto& 条目 : platform::Forms::快照()) {
-        if (const Form_Quillet* 窗口 = 显示中的便签窗口(条目); 窗口 && 窗口->Tag == 编号) {
-            return std::pair{窗口->背景颜色(), 窗口->文字颜色()};
+        if (const Form_Quillet* 窗口 = 显示中的便签窗口(条目); 窗口 && 窗口->Tag == 便签.编号) {
+            便签.背景颜色 = 窗口->背景颜色();
+            便签.字体颜色 = 窗口->文字颜色();
+            return;
         }
     }
-    return std::nullopt;
 }
 
 bool Class_主窗体::有便签窗口(const QString& 编号) const {

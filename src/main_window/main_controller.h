@@ -11,8 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
-#include <utility>
 #include <vector>
 
 namespace platform::controls {
@@ -57,8 +55,10 @@ class Class_主窗体 {
     重新载入结果 重新载入(platform::controls::ListView& 列表, const QSet<QString>& 不显示 = {});
     // One row of 全部显示: marks it; a row already marked whose note has no window gets one.
     void 全部显示一行(platform::controls::ListView& 列表, int 行);
-    // The colours of the first open window of the note, if it has one.
-    std::optional<std::pair<std::int32_t, std::int32_t>> 窗口颜色(const QString& 编号) const;
+    // What the list knows of a row's note, for 撤销删除: its columns and mark.
+    static 已删除便签::列表所知 行所知(const platform::controls::ListView& 列表, int 行);
+    // Adds the colours of the note's first open window, if it has one.
+    void 填入窗口颜色(已删除便签::列表所知& 便签) const;
     // Called with each new note window before it is first shown (its Tag set).
     std::function<void(Form_Quillet&)> 窗口打开前;
 

@@ -680,13 +680,8 @@ void Form_Main::编辑_删除_Click() {
         return;
     }
     try {
-        已删除便签::列表所知 便签{列表.子项(行, 1), 列表.子项(行, 2), 列表.子项(行, 3),
-                                  列表.子项(行, 4), std::nullopt,     std::nullopt,
-                                  列表.勾选(行)};
-        if (const auto 颜色 = 主窗体对象().窗口颜色(便签.编号)) {
-            便签.背景颜色 = 颜色->first;
-            便签.字体颜色 = 颜色->second;
-        }
+        已删除便签::列表所知 便签 = Class_主窗体::行所知(列表, 行);
+        主窗体对象().填入窗口颜色(便签);
         数据库操作模块& 库 = 自定义变量::全局数据库();
         自动备份::删除前备份(库, 库.路径(), store::现在());
         // The note is kept for 撤销删除 in the same transaction that deletes it.
