@@ -15,7 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
-
+#include <limits>
 #include <memory>
 #include <optional>
 #include <source_location>
@@ -83,6 +83,14 @@ void Class_主窗体::初始化界面(platform::controls::ListView& 列表) {
     for (std::size_t i = 0; i < 列头文字.size(); ++i) {
         列表.添加列(列头文字[i], 列头宽度[i]);
     }
+    列表.设置文字列(2);
+    // The times sort by the moment they stand for; one the locale cannot read comes first.
+    const auto 时刻 = [](const QString& 文字) {
+        const QDateTime 值 = store::日期时间值(文字);
+        return 值.isValid() ? 值.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    };
+    列表.设置排序数(3, 时刻);
+    列表.设置排序数(4, 时刻);
     dao::Recordset 记录集 = 获取数据();
     刷新数据(列表, 记录集);
 }

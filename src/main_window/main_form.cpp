@@ -3,7 +3,9 @@
 #include "editor/drafts.h"
 #include "main_window/autostart.h"
 #include "main_window/busy_wait.h"
+#include "main_window/find_bar.h"
 #include "main_window/layout.h"
+#include "main_window/list_sort.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
 #include "main_window/note_places.h"
@@ -37,6 +39,7 @@
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -171,7 +174,8 @@ void Form_Main::创建控件() {
     QObject::connect(
         ListView_Quillet, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& 索引) {
             if (索引.column() != 0) {
-                保护执行([this, 行 = 索引.row() + 1] { ListView_Quillet_DblClick(行); });
+                保护执行(
+                    [this, 行 = ListView_Quillet->索引行(索引)] { ListView_Quillet_DblClick(行); });
             }
         });
 
@@ -180,6 +184,9 @@ void Form_Main::创建控件() {
     ListView_Quillet->setGeometry(缇转像素(30), 缇转像素(330), 缇转像素(9345), 缇转像素(5685));
     setTabOrder(TabControl_Main, ListView_Quillet);
     setTabOrder(ListView_Quillet, WebBrowser_广告);
+    查找栏_ = new 查找栏(*ListView_Quillet, TabControl_Main);
+    查找栏_->已开关 = [this] { Form_Resize(); };
+    setTabOrder(查找栏_->输入框(), ListView_Quillet);
     // The keyboard starts in the list, the control the window is for.
     ListView_Quillet->setFocus();
     设置无障碍说明();
@@ -284,6 +291,8 @@ void Form_Main::创建菜单() {
            &Form_Main::编辑_修改_Click, QKeySequence(Qt::CTRL | Qt::Key_E));
     添加项(编辑, QStringLiteral("编辑_撤销删除"), QStringLiteral("撤销删除[&U]"),
            &Form_Main::编辑_撤销删除_Click, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    添加项(编辑, QStringLiteral("编辑_查找"), QStringLiteral("查找便签[&F]"),
+           &Form_Main::编辑_查找_Click, QKeySequence(Qt::CTRL | Qt::Key_F));
     添加分隔符(编辑, QStringLiteral("编辑_分隔符0"));
     添加项(编辑, QStringLiteral("编辑_刷新列表"), QStringLiteral("刷新列表[&F]"),
            &Form_Main::编辑_刷新列表_Click, QKeySequence(Qt::Key_F5));
@@ -446,6 +455,7 @@ int Form_Main::Form_Load() {
                                "所以此项不可用。"));
         }
         主窗体对象().初始化界面(*ListView_Quillet);
+        列表排序::恢复并记住(*ListView_Quillet);
         主窗体对象().初始化便签显示(*ListView_Quillet);
         开机启动勾选_ = 开机启动::已登记();
         工具_开机启动->setChecked(开机启动勾选_);
@@ -538,8 +548,19 @@ void Form_Main::Form_Resize() {
     const 主窗体布局::尺寸 回读{static_cast<float>(platform::像素转缇(TabControl_Main->width())),
                                 static_cast<float>(platform::像素转缇(TabControl_Main->height()))};
     const auto 列表 = 主窗体布局::列表尺寸(回读);
-    ListView_Quillet->resize(缇转像素(列表.宽), 缇转像素(列表.高));
+    放置列表(QSize(缇转像素(列表.宽), 缇转像素(列表.高)));
     WebBrowser_广告->resize(缇转像素(主窗体布局::广告宽(W)), WebBrowser_广告->height());
+}
+
+void Form_Main::放置列表(QSize 大小) {
+    const QRect 区域(QPoint(缇转像素(主窗体布局::列表左), 缇转像素(主窗体布局::列表上)), 大小);
+    if (查找栏_->已打开()) {
+        const int 栏高 = 查找栏_->sizeHint().height();
+        查找栏_->setGeometry(区域.x(), 区域.y(), 区域.width(), 栏高);
+        ListView_Quillet->setGeometry(区域.adjusted(0, 栏高, 0, 0));
+    } else {
+        ListView_Quillet->setGeometry(区域);
+    }
 }
 
 void Form_Main::changeEvent(QEvent* 事件) {
@@ -687,10 +708,11 @@ void Form_Main::编辑_删除_Click() {
         // The note is kept for 撤销删除 in the same transaction that deletes it.
         已删除便签::删除(库, 便签, store::现在());
         列表.设置勾选(行, false);
+        const int 接替 = 列表.接替行(行);
         列表.删除行(行);
-        // The row that took its place is selected, or the new last row, so a second Del or
-        // Ctrl+E acts at once.
-        列表.选中(std::min(行, 列表.行数()));
+        // The row that took its place in the view is selected, or the new last one, so a second
+        // Del or Ctrl+E acts at once.
+        列表.选中(接替);
     } catch (const store::编号错误& 错误) {
         显示错误(错误.Description(), 消息框父窗口());
     } catch (const dao::Error& 错误) {
@@ -739,6 +761,10 @@ void Form_Main::编辑_修改_Click() {
         编辑器.reset();
         消息::数据库错误(消息框父窗口(), QStringLiteral("无法打开这条便签进行修改。"), 错误);
     }
+}
+
+void Form_Main::编辑_查找_Click() {
+    查找栏_->打开();
 }
 
 void Form_Main::编辑_刷新列表_Click() {

@@ -21,6 +21,7 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
 class Class_主窗体;
+class 查找栏;
 namespace 便签位置 {
 class 记录器;
 }
@@ -67,6 +68,7 @@ class Form_Main : public QMainWindow,
     platform::controls::WebPane* WebBrowser_广告 = nullptr;
     QTabWidget* TabControl_Main = nullptr;
     platform::controls::ListView* ListView_Quillet = nullptr;
+    查找栏* 查找栏_ = nullptr;  // shown over the list only while the user finds a note
     QTimer* Timer_自动升级 = nullptr;
     // Looks every few minutes whether the day has changed, for the day's backup.
     QTimer* Timer_每日备份 = nullptr;
@@ -111,6 +113,7 @@ class Form_Main : public QMainWindow,
     void 编辑_删除_Click();
     void 编辑_修改_Click();
     void 编辑_撤销删除_Click();
+    void 编辑_查找_Click();
     void 编辑_刷新列表_Click() override;
     void 工具_开机启动_Click();
     void 工具_记住便签位置_Click();
@@ -165,6 +168,8 @@ class Form_Main : public QMainWindow,
                     void (Form_Main::*处理)() = nullptr, const QKeySequence& 快捷键 = {});
     QAction* 添加分隔符(QMenu* 菜单, const QString& 名称);
     void 隐藏到托盘();
+    // Gives the list its place of this size, less the top the find bar takes while it is open.
+    void 放置列表(QSize 大小);
     // The selected row for the delete and edit commands; 0 when the command is to stop.
     int 选中便签行();
     // Finds the row of 当前便签编号; 0 when no row holds it.

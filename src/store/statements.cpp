@@ -79,6 +79,19 @@ QString 日期时间文字(const QDateTime& 时刻, const QLocale& 区域) {
     return 日期 + QLatin1Char(' ') + 区域.toString(时间, 长时间格式(区域));
 }
 
+QDateTime 日期时间值(const QString& 文字, const QLocale& 区域) {
+    const QString 日期格式 = 区域.dateFormat(QLocale::ShortFormat);
+    QDateTime 时刻 = 区域.toDateTime(文字, 日期格式 + QLatin1Char(' ') + 长时间格式(区域));
+    if (!时刻.isValid()) {
+        时刻 = 区域.toDate(文字, 日期格式).startOfDay();
+    }
+    // Qt reads a two-digit year as one of the 1900s; the program wrote it in the 2000s.
+    if (!日期格式.contains(QLatin1String("yyyy"))) {
+        时刻 = 时刻.addYears(100);
+    }
+    return 时刻;
+}
+
 编号错误::编号错误(const QString& 编号文字)
     : dao::Error(13, QStringLiteral("便签编号“%1”不是整数，数据库未作任何改动。").arg(编号文字)) {}
 

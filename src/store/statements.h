@@ -48,6 +48,9 @@ QString 文字值(const QString& 文字);
 // A date and time as the locale writes it: the short date, a blank and the long time, without
 // a time zone (stored times are local); only the date at exactly midnight (to the second).
 QString 日期时间文字(const QDateTime& 时刻, const QLocale& 区域 = QLocale::system());
+// The moment a text of 日期时间文字 stands for, read with the same locale; invalid for a text
+// that locale does not write.
+QDateTime 日期时间值(const QString& 文字, const QLocale& 区域 = QLocale::system());
 
 // The clock every statement takes "now" from; tests may set their own.
 QDateTime 现在();

@@ -363,7 +363,8 @@ class MainFormTest : public QObject {
         };
         QCOMPARE(名称表(窗口->文件), QString("文件_新建 文件_分隔符0- 文件_退出").split(' '));
         QCOMPARE(名称表(窗口->编辑),
-                 QString("编辑_全选 编辑_删除 编辑_修改 编辑_撤销删除 编辑_分隔符0- 编辑_刷新列表")
+                 QString("编辑_全选 编辑_删除 编辑_修改 编辑_撤销删除 编辑_查找 编辑_分隔符0- "
+                         "编辑_刷新列表")
                      .split(' '));
         QCOMPARE(名称表(窗口->工具),
                  QString("工具_开机启动 工具_记住便签位置 工具_桌面菜单").split(' '));

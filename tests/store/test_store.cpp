@@ -175,6 +175,18 @@ class StoreTest : public QObject {
         QCOMPARE(store::日期时间文字(时刻, QLocale::c()), QStringLiteral("9 Mar 2026 15:47:26"));
     }
 
+    void timeTextsReadBackAsTheMomentInTheirLocale() {
+        const QDateTime 时刻(QDate(2026, 3, 9), QTime(15, 47, 26));
+        const QDateTime 午夜(QDate(2026, 3, 9), QTime(0, 0));
+        for (const QLocale& 区域 : {QLocale(QLocale::Chinese, QLocale::China),
+                                    QLocale(QLocale::English, QLocale::UnitedStates),
+                                    QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
+            QCOMPARE(store::日期时间值(store::日期时间文字(时刻, 区域), 区域), 时刻);
+            QCOMPARE(store::日期时间值(store::日期时间文字(午夜, 区域), 区域), 午夜);
+        }
+        QVERIFY(!store::日期时间值(QStringLiteral("昨天"), QLocale::c()).isValid());
+    }
+
     void awkwardTextsRoundTripUnchanged() {
         const QString 文字们[] = {
             QStringLiteral("it's"),

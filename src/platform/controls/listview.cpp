@@ -7,14 +7,19 @@
 
 #include <QAbstractTableModel>
 #include <QAccessible>
+#include <QCollator>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSortFilterProxyModel>
+#include <QStyleHints>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -23,9 +28,23 @@ namespace platform::controls {
 
 namespace {
 
+// What a row's text is found by, made once per text: a find looks at every row's key on every
+// keystroke.
+class 查找键 {
+  public:
+    explicit 查找键(const QString& 文字) : 文字_(文字) {}
+    bool 匹配(const QString& 查找) const { return 文字_.contains(查找, Qt::CaseInsensitive); }
+
+  private:
+    QString 文字_;
+};
+
 struct 行数据 {
     Qt::CheckState 勾选 = Qt::Unchecked;
     std::vector<QString> 文字;  // [0] the row text, [1..] the sub-items; missing ones are empty
+    // Made from the texts when first needed, and dropped when their text changes.
+    mutable std::optional<查找键> 键;
+    mutable std::vector<std::optional<qint64>> 排序数;  // by column
 };
 
 Qt::CheckState 勾选状态(bool 勾选) {
@@ -107,6 +126,8 @@ class 列表模型 : public QAbstractTableModel {
     // The size of a header section with the given caption, measured by the view.
     std::function<QSize(const QString&)> 标题尺寸;
     std::vector<行数据> 行;
+    int 文字列 = -1;
+    std::vector<std::function<qint64(const QString&)>> 排序数函数;  // by column; empty for none
 
     int rowCount(const QModelIndex& 父 = {}) const override {
         return 父.isValid() ? 0 : static_cast<int>(行.size());
@@ -166,6 +187,7 @@ class 列表模型 : public QAbstractTableModel {
                 该行.文字.resize(c + 1);
             }
             该行.文字[c] = 值.toString();
+            文字已改(该行, 索引.column());
             emit dataChanged(索引, 索引, {Qt::DisplayRole, Qt::EditRole});
             return true;
         }
@@ -240,22 +262,44 @@ class 列表模型 : public QAbstractTableModel {
             文字表.resize(static_cast<std::size_t>(c) + 1);
         }
         文字表[static_cast<std::size_t>(c)] = 文字内容;
+        文字已改(行[static_cast<std::size_t>(r)], c);
         记下改动(r);
     }
 
-  private:
-    void 记下改动(int r) {
-        if (改动首_ < 0) {
-            改动首_ = 改动末_ = r;
-            QMetaObject::invokeMethod(
-                this, [this] { 通知改动(); }, Qt::QueuedConnection);
-            return;
+    bool 匹配(int r, const QString& 查找) const {
+        const 行数据& 该行 = 行[static_cast<std::size_t>(r)];
+        if (!该行.键) {
+            该行.键.emplace(文字(r, 文字列));
         }
-        改动首_ = std::min(改动首_, r);
-        改动末_ = std::max(改动末_, r);
+        return 该行.键->匹配(查找);
     }
 
-    void 通知改动() {
+    bool 有排序数(int c) const {
+        return static_cast<std::size_t>(c) < 排序数函数.size() &&
+               排序数函数[static_cast<std::size_t>(c)];
+    }
+
+    qint64 排序数(int r, int c) const {
+        auto& 表 = 行[static_cast<std::size_t>(r)].排序数;
+        const auto 列 = static_cast<std::size_t>(c);
+        if (表.size() <= 列) {
+            表.resize(列 + 1);
+        }
+        if (!表[列]) {
+            表[列] = 排序数函数[列](文字(r, c));
+        }
+        return *表[列];
+    }
+
+    // Drops what was made from a column's texts, for every row.
+    void 忘记(int c) {
+        for (const 行数据& 该行 : 行) {
+            文字已改(该行, c);
+        }
+    }
+
+    // Tells the view now of the cells written since it was last told.
+    void 送出改动() {
         const int 首 = 改动首_;
         const int 末 = std::min(改动末_, rowCount() - 1);
         改动首_ = 改动末_ = -1;
@@ -264,12 +308,80 @@ class 列表模型 : public QAbstractTableModel {
         }
     }
 
+  private:
+    void 文字已改(const 行数据& 该行, int c) const {
+        if (c == 文字列) {
+            该行.键.reset();
+        }
+        if (static_cast<std::size_t>(c) < 该行.排序数.size()) {
+            该行.排序数[static_cast<std::size_t>(c)].reset();
+        }
+    }
+
+    void 记下改动(int r) {
+        if (改动首_ < 0) {
+            改动首_ = 改动末_ = r;
+            QMetaObject::invokeMethod(
+                this, [this] { 送出改动(); }, Qt::QueuedConnection);
+            return;
+        }
+        改动首_ = std::min(改动首_, r);
+        改动末_ = std::max(改动末_, r);
+    }
+
     int 改动首_ = -1;  // rows written since the view was last told, or -1
     int 改动末_ = -1;
 };
 
-ListView::ListView(QWidget* 父) : QTreeView(父), 模型_(new 列表模型(this)) {
-    setModel(模型_);
+// The rows as the view shows them: sorted, and only those a find matches.
+class 显示模型 : public QSortFilterProxyModel {
+  public:
+    显示模型(列表模型* 源, QObject* 父) : QSortFilterProxyModel(父), 源_(源) {
+        setSourceModel(源);
+        排序规则_.setCaseSensitivity(Qt::CaseInsensitive);
+        排序规则_.setNumericMode(true);
+    }
+
+    const QString& 查找文字() const { return 查找_; }
+
+    void 设置查找(const QString& 文字) {
+        if (文字 != 查找_) {
+            查找_ = 文字;
+            invalidateFilter();
+        }
+    }
+
+    // The keys or values were made anew (a new text column or value function).
+    void 重新整理() { invalidate(); }
+
+  protected:
+    bool filterAcceptsRow(int r, const QModelIndex&) const override {
+        return 查找_.isEmpty() || 源_->匹配(r, 查找_);
+    }
+
+    bool lessThan(const QModelIndex& 左, const QModelIndex& 右) const override {
+        const int c = 左.column();
+        const int l = 左.row();
+        const int r = 右.row();
+        if (c == 0) {
+            return 源_->行[static_cast<std::size_t>(l)].勾选 <
+                   源_->行[static_cast<std::size_t>(r)].勾选;
+        }
+        if (源_->有排序数(c)) {
+            return 源_->排序数(l, c) < 源_->排序数(r, c);
+        }
+        return 排序规则_.compare(源_->文字(l, c), 源_->文字(r, c)) < 0;
+    }
+
+  private:
+    列表模型* 源_;
+    QString 查找_;
+    QCollator 排序规则_;
+};
+
+ListView::ListView(QWidget* 父)
+    : QTreeView(父), 模型_(new 列表模型(this)), 显示_(new 显示模型(模型_, this)) {
+    setModel(显示_);
     setItemDelegate(new 勾选委托(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -278,7 +390,14 @@ ListView::ListView(QWidget* 父) : QTreeView(父), 模型_(new 列表模型(this
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
+    // Until the user clicks a header the rows keep the order they were added in.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
+    connect(header(), &QHeaderView::sectionClicked, this, [this] {
+        if (排序已改变) {
+            在事件中("a click on a header", [this] { 排序已改变(排序列(), 排序顺序()); });
+        }
+    });
     header()->setStretchLastSection(false);
     header()->setMinimumSectionSize(0);
     header()->setSectionsMovable(false);
@@ -307,6 +426,23 @@ ListView::ListView(QWidget* 父) : QTreeView(父), 模型_(new 列表模型(this
                 已见勾选_.erase(已见勾选_.begin() + 首, 已见勾选_.begin() + 末 + 1);
             });
     connect(模型_, &QAbstractItemModel::modelReset, this, &ListView::同步已见勾选);
+    const auto 排队通知 = [this] {
+        if (!std::exchange(显示数通知已排队_, true)) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    显示数通知已排队_ = false;
+                    if (显示行数已改变) {
+                        在事件中("a change of the rows shown", [this] { 显示行数已改变(); });
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    };
+    connect(显示_, &QAbstractItemModel::rowsInserted, this, 排队通知);
+    connect(显示_, &QAbstractItemModel::rowsRemoved, this, 排队通知);
+    connect(显示_, &QAbstractItemModel::modelReset, this, 排队通知);
+    connect(显示_, &QAbstractItemModel::layoutChanged, this, 排队通知);
 }
 
 ListView::~ListView() = default;
@@ -350,12 +486,16 @@ void ListView::核对勾选(int 首, int 末) {
 void ListView::告知勾选变化(int r) {
     // A screen reader speaks of the row the keyboard is on; the other rows change unannounced
     // (a fill changes thousands).
-    if (!QAccessible::isActive() || currentIndex().row() != r) {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    const QModelIndex 索引 = 视图索引(r);
+    if (!索引.isValid() || currentIndex().row() != 索引.row()) {
         return;
     }
     QAccessibleInterface* 列表 = QAccessible::queryAccessibleInterface(this);
     QAccessibleTableInterface* 表 = 列表 ? 列表->tableInterface() : nullptr;
-    if (QAccessibleInterface* 格 = 表 ? 表->cellAt(r, 0) : nullptr) {
+    if (QAccessibleInterface* 格 = 表 ? 表->cellAt(索引.row(), 0) : nullptr) {
         QAccessible::State 变化;
         变化.checked = true;
         QAccessibleStateChangeEvent 状态事件(格, 变化);
@@ -369,6 +509,16 @@ void ListView::设置勾选说明(const QString& 勾选时, const QString& 未�
     模型_->勾选名称[0] = 未勾选时;
     模型_->勾选名称[1] = 勾选时;
     模型_->勾选描述 = 描述;
+}
+
+QModelIndex ListView::视图索引(int r) const {
+    // Where a row is shown, and whether it is, depends on its texts as written.
+    模型_->送出改动();
+    return 显示_->mapFromSource(模型_->index(r, 0));
+}
+
+int ListView::源行(const QModelIndex& 视图索引) const {
+    return 视图索引.isValid() ? 显示_->mapToSource(视图索引).row() : -1;
 }
 
 int ListView::模型行(int 行) const {
@@ -438,27 +588,108 @@ void ListView::设置子项(int 行, int 列, const QString& 文字) {
 
 int ListView::选中行() const {
     const QModelIndexList 选中 = selectionModel()->selectedRows(0);
-    return 选中.isEmpty() ? 0 : 选中.first().row() + 1;
+    return 选中.isEmpty() ? 0 : 索引行(选中.first());
 }
 
 void ListView::选中(int 行) {
-    if (行 == 0) {
+    const QModelIndex 索引 = 行 == 0 ? QModelIndex() : 视图索引(模型行(行));
+    if (!索引.isValid()) {
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex 索引 = 模型_->index(模型行(行), 0);
     selectionModel()->setCurrentIndex(
         索引, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+int ListView::索引行(const QModelIndex& 视图索引) const {
+    return 源行(视图索引) + 1;
+}
+
+int ListView::接替行(int 行) const {
+    const QModelIndex 索引 = 视图索引(模型行(行));
+    if (!索引.isValid()) {
+        return 0;
+    }
+    const int p = 索引.row();
+    const int 邻 = p + 1 < 显示_->rowCount() ? p + 1 : p - 1;
+    const int 接替 = 索引行(显示_->index(邻, 0));
+    return 接替 > 行 ? 接替 - 1 : 接替;
+}
+
+void ListView::设置文字列(int 列) {
+    模型_->文字列 = 列;
+    模型_->忘记(列);  // drops every row's key
+    显示_->重新整理();
+}
+
+void ListView::查找(const QString& 文字) {
+    显示_->设置查找(文字);
+}
+
+QString ListView::查找文字() const {
+    return 显示_->查找文字();
+}
+
+int ListView::显示行数() const {
+    模型_->送出改动();
+    return 显示_->rowCount();
+}
+
+void ListView::设置排序数(int 列, std::function<qint64(const QString&)> 排序数) {
+    auto& 函数 = 模型_->排序数函数;
+    if (函数.size() <= static_cast<std::size_t>(列)) {
+        函数.resize(static_cast<std::size_t>(列) + 1);
+    }
+    函数[static_cast<std::size_t>(列)] = std::move(排序数);
+    模型_->忘记(列);
+    显示_->重新整理();
+}
+
+void ListView::排序(int 列, Qt::SortOrder 顺序) {
+    sortByColumn(列, 顺序);
+}
+
+int ListView::排序列() const {
+    return 显示_->sortColumn();
+}
+
+Qt::SortOrder ListView::排序顺序() const {
+    return 显示_->sortOrder();
+}
+
+void ListView::keyboardSearch(const QString& 文字) {
+    模型_->送出改动();
+    const int 行数 = 显示_->rowCount();
+    if (文字.isEmpty() || 模型_->文字列 < 0 || 行数 == 0) {
+        return;
+    }
+    // Text typed in quick succession refines the search from the current row; a new search
+    // starts below it, so typing the same letter again moves on to the next row.
+    const bool 接着 = 键入计时_.isValid() &&
+                      键入计时_.elapsed() < QGuiApplication::styleHints()->keyboardInputInterval();
+    键入计时_.start();
+    已键入_ = 接着 ? 已键入_ + 文字 : 文字;
+    const int 当前 = currentIndex().isValid() ? currentIndex().row() : -1;
+    const int 起 = 接着 ? std::max(当前, 0) : 当前 + 1;
+    for (int i = 0; i < 行数; ++i) {
+        const QModelIndex 索引 = 显示_->index((起 + i) % 行数, 0);
+        if (模型_->文字(源行(索引), 模型_->文字列).startsWith(已键入_, Qt::CaseInsensitive)) {
+            selectionModel()->setCurrentIndex(
+                索引, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return;
+        }
+    }
+}
+
 QPoint ListView::菜单位置() {
-    int 行 = 选中行();
-    if (行 == 0 && currentIndex().isValid()) {
-        行 = currentIndex().row() + 1;
+    QModelIndex 索引 = currentIndex();
+    const QModelIndexList 选中 = selectionModel()->selectedRows(0);
+    if (!选中.isEmpty()) {
+        索引 = 选中.first();
     }
     QPoint 位置;
-    if (行 != 0) {
-        const QModelIndex 索引 = 模型_->index(行 - 1, 0);
+    if (索引.isValid()) {
+        索引 = 索引.siblingAtColumn(0);
         scrollTo(索引);
         const QRect 格 = visualRect(索引);
         位置 = QPoint(std::max(0, 格.left()), 格.center().y());
@@ -475,7 +706,7 @@ void ListView::keyPressEvent(QKeyEvent* 事件) {
     }
     const bool 空格 = 事件->key() == Qt::Key_Space || 事件->key() == Qt::Key_Select;
     if (空格 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
-        const int 行 = currentIndex().row() + 1;
+        const int 行 = 索引行(currentIndex());
         在事件中("the space key", [&] { 设置勾选(行, !勾选(行)); });
         事件->accept();
         return;
@@ -486,8 +717,15 @@ void ListView::keyPressEvent(QKeyEvent* 事件) {
     const bool 到头尾 = 事件->key() == Qt::Key_Home || 事件->key() == Qt::Key_End;
     if (到头尾 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid() &&
         !selectionModel()->isRowSelected(currentIndex().row(), QModelIndex())) {
-        选中(currentIndex().row() + 1);
+        选中(索引行(currentIndex()));
     }
+}
+
+void ListView::currentChanged(const QModelIndex& 当前, const QModelIndex& 之前) {
+    QTreeView::currentChanged(当前, 之前);
+    // The view takes input methods only for editable cells; text one commits (Chinese, say)
+    // moves to the row it starts, as typed keys do.
+    setAttribute(Qt::WA_InputMethodEnabled);
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* 事件) {

@@ -1,8 +1,11 @@
 #include "platform/controls/listview.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QStyle>
+#include <QStyleHints>
 #include <QStyleOptionViewItem>
 #include <QtTest>
 
@@ -43,6 +46,46 @@ QPoint 勾选框中心(ListView& 列表, int 行) {
     const QRect 框 =
         列表.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &选项, &列表);
     return 框.center();
+}
+
+// Rows 1 to 4 of 带日期填充, added again as a reload adds them after 清除行.
+void 添加日期行(ListView& 列表) {
+    const QString 行表[][2] = {{QStringLiteral("b"), QStringLiteral("10.1.2026")},
+                               {QStringLiteral("Apfel"), QStringLiteral("9.1.2026")},
+                               {QStringLiteral("apple"), QStringLiteral("1.2.2026")},
+                               {QStringLiteral("快递"), QStringLiteral("9.1.2025")}};
+    for (const auto& 内容 : 行表) {
+        const int 行 = 列表.添加行(QString());
+        列表.设置子项(行, 2, 内容[0]);
+        列表.设置子项(行, 3, 内容[1]);
+    }
+}
+
+// A list of notes with a date column (3) written "d.M.yyyy", whose text order is not its date
+// order: rows 1 to 4 are "b" 10.1.2026, "Apfel" 9.1.2026, "apple" 1.2.2026, "快递" 9.1.2025.
+void 带日期填充(ListView& 列表) {
+    填充(列表, 0);
+    列表.添加列(QStringLiteral("创建时间"), 2000);
+    列表.设置文字列(2);
+    列表.设置排序数(3, [](const QString& 文字) {
+        return QDate::fromString(文字, QStringLiteral("d.M.yyyy")).toJulianDay();
+    });
+    添加日期行(列表);
+}
+
+// The rows in the order the view shows them, as row numbers.
+QList<int> 显示顺序(const ListView& 列表) {
+    QList<int> 顺序;
+    for (int p = 0; p < 列表.model()->rowCount(); ++p) {
+        顺序 << 列表.索引行(列表.model()->index(p, 0));
+    }
+    return 顺序;
+}
+
+void 点击表头(ListView& 列表, int 列) {
+    QHeaderView* 表头 = 列表.header();
+    QTest::mouseClick(表头->viewport(), Qt::LeftButton, {},
+                      QPoint(表头->sectionViewportPosition(列) + 5, 表头->height() / 2));
 }
 
 }  // namespace
@@ -368,6 +411,127 @@ class TestListView : public QObject {
         QTest::keyClick(&列表, Qt::Key_Menu);
         QCOMPARE(请求.size(), std::size_t{3});
         QVERIFY(行区域(3).contains(请求[2]));
+    }
+
+    void aHeaderClickSortsByValueAndRowsKeepTheirNumbers() {
+        ListView 列表;
+        QAbstractItemModelTester 视图检查(列表.model(),
+                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester 模型检查(
+            static_cast<QSortFilterProxyModel*>(列表.model())->sourceModel(),
+            QAbstractItemModelTester::FailureReportingMode::QtTest);
+        带日期填充(列表);
+        QVERIFY(显示(列表));
+        std::vector<std::pair<int, Qt::SortOrder>> 排序;
+        列表.排序已改变 = [&](int 列, Qt::SortOrder 顺序) { 排序.emplace_back(列, 顺序); };
+        QCOMPARE(显示顺序(列表), (QList<int>{1, 2, 3, 4}));  // as added until a click
+
+        点击表头(列表, 3);
+        QCOMPARE(显示顺序(列表), (QList<int>{4, 2, 1, 3}));  // by date, not by text
+        点击表头(列表, 3);
+        QCOMPARE(显示顺序(列表), (QList<int>{3, 1, 2, 4}));
+        QCOMPARE(排序.size(), std::size_t{2});
+        QCOMPARE(排序[1], std::make_pair(3, Qt::DescendingOrder));
+
+        // Rows keep their numbers: selection, marks and the keyboard act on the row shown.
+        QCOMPARE(列表.子项(1, 2), QStringLiteral("b"));
+        列表.选中(4);
+        QCOMPARE(列表.currentIndex().row(), 3);
+        QCOMPARE(列表.选中行(), 4);
+        QTest::keyClick(&列表, Qt::Key_Up);
+        QCOMPARE(列表.选中行(), 2);
+        std::vector<int> 变化;
+        列表.勾选已改变 = [&](int 行) { 变化.push_back(行); };
+        QTest::keyClick(&列表, Qt::Key_Space);
+        QVERIFY(列表.勾选(2));
+        QCOMPARE(变化, std::vector<int>{2});
+        QCOMPARE(列表.接替行(2), 3);  // shown below it: row 4, which becomes row 3
+
+        // The mark column sorts by the mark; the text column in the locale's order, whatever
+        // the case; a changed date moves its row; a refill keeps the sort.
+        列表.排序(0, Qt::DescendingOrder);
+        QCOMPARE(显示顺序(列表).first(), 2);
+        列表.排序(2, Qt::AscendingOrder);
+        QCOMPARE(显示顺序(列表), (QList<int>{2, 3, 1, 4}));
+        列表.排序(3, Qt::AscendingOrder);
+        列表.设置子项(4, 3, QStringLiteral("1.1.2027"));
+        QCoreApplication::processEvents();
+        QCOMPARE(显示顺序(列表), (QList<int>{2, 1, 3, 4}));
+        列表.清除行();
+        添加日期行(列表);
+        QCoreApplication::processEvents();
+        QCOMPARE(显示顺序(列表), (QList<int>{4, 2, 1, 3}));
+        QCOMPARE(列表.header()->sortIndicatorSection(), 3);
+        列表.排序(-1, Qt::AscendingOrder);
+        QCOMPARE(显示顺序(列表), (QList<int>{1, 2, 3, 4}));
+    }
+
+    void findShowsMatchingRowsAndCountsEveryRow() {
+        ListView 列表;
+        QAbstractItemModelTester 视图检查(列表.model(),
+                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+        带日期填充(列表);
+        int 通知 = 0;
+        列表.显示行数已改变 = [&] { ++通知; };
+        列表.选中(1);
+        列表.查找(QStringLiteral("AP"));
+        QCOMPARE(显示顺序(列表), (QList<int>{2, 3}));
+        QCOMPARE(列表.行数(), 4);
+        QCOMPARE(列表.显示行数(), 2);
+        列表.选中(1);
+        QCOMPARE(列表.选中行(), 0);
+        列表.选中(3);
+        QCOMPARE(列表.选中行(), 3);
+        QCOMPARE(列表.接替行(3), 2);  // the last row shown: the one above takes its place
+        QCoreApplication::processEvents();
+        QVERIFY(通知 > 0);
+
+        // A changed text is matched anew; the find stays for rows added after a clear.
+        列表.设置子项(1, 2, QStringLiteral("grape"));
+        列表.设置子项(2, 2, QStringLiteral("pear"));
+        QCoreApplication::processEvents();
+        QCOMPARE(显示顺序(列表), (QList<int>{1, 3}));
+        列表.清除行();
+        添加日期行(列表);
+        QCoreApplication::processEvents();
+        QCOMPARE(显示顺序(列表), (QList<int>{2, 3}));
+        列表.查找(QStringLiteral("快"));
+        QCOMPARE(显示顺序(列表), (QList<int>{4}));
+        列表.查找(QString());
+        QCOMPARE(列表.显示行数(), 4);
+    }
+
+    void typingMovesToTheNextRowStartingWithIt() {
+        ListView 列表;
+        带日期填充(列表);
+        QVERIFY(显示(列表));
+        QStyleHints* 提示 = QGuiApplication::styleHints();
+        const int 原间隔 = 提示->keyboardInputInterval();
+        const auto 恢复 = qScopeGuard([&] { 提示->setKeyboardInputInterval(原间隔); });
+
+        // Keys in quick succession refine the search from the current row.
+        提示->setKeyboardInputInterval(60000);
+        列表.选中(1);
+        QTest::keyClicks(&列表, QStringLiteral("app"));
+        QCOMPARE(列表.选中行(), 3);
+
+        // Each key a new search (no interval): the same letter moves on to the next match,
+        // from the check-box column too.
+        提示->setKeyboardInputInterval(0);
+        列表.setCurrentIndex(列表.model()->index(0, 0));
+        QTest::keyClick(&列表, Qt::Key_A);
+        QCOMPARE(列表.选中行(), 2);
+        QTest::keyClick(&列表, Qt::Key_A);
+        QCOMPARE(列表.选中行(), 3);
+        QTest::keyClick(&列表, Qt::Key_A);
+        QCOMPARE(列表.选中行(), 2);  // round again
+
+        // Chinese text comes from an input method as committed text.
+        QVERIFY(列表.testAttribute(Qt::WA_InputMethodEnabled));
+        QInputMethodEvent 输入;
+        输入.setCommitString(QStringLiteral("快"));
+        QCoreApplication::sendEvent(&列表, &输入);
+        QCOMPARE(列表.选中行(), 4);
     }
 
     void tenThousandRowsFill() {
