@@ -66,6 +66,8 @@ const Form_Quillet* 显示中的便签窗口(const platform::Forms::条目& 条�
     return 窗口 && 窗口->isVisible() ? 窗口 : nullptr;
 }
 
+constexpr qsizetype 已读时间上限 = 1 << 17;  // texts of times kept with their moment
+
 }  // namespace
 
 Class_主窗体::Class_主窗体(platform::controls::ListView& ListView_Quillet, 便签菜单宿主& 宿主)
@@ -85,9 +87,21 @@ void Class_主窗体::初始化界面(platform::controls::ListView& 列表) {
     }
     列表.设置文字列(2);
     // The times sort by the moment they stand for; one the locale cannot read comes first.
-    const auto 时刻 = [](const QString& 文字) {
+    // The locale takes tens of microseconds to read one, so every text is read once in the
+    // program's run, not again on every reload (each save reloads the list).
+    auto 已读 = std::make_shared<QHash<QString, qint64>>();
+    const auto 时刻 = [已读](const QString& 文字) {
+        if (const auto 位置 = 已读->constFind(文字); 位置 != 已读->constEnd()) {
+            return *位置;
+        }
         const QDateTime 值 = store::日期时间值(文字);
-        return 值.isValid() ? 值.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        const qint64 数 =
+            值.isValid() ? 值.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        if (已读->size() >= 已读时间上限) {
+            已读->clear();
+        }
+        已读->insert(文字, 数);
+        return 数;
     };
     列表.设置排序数(3, 时刻);
     列表.设置排序数(4, 时刻);
