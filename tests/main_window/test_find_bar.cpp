@@ -15,12 +15,19 @@
 #include <QSet>
 #include <QTest>
 
-#include <optional>
 #include <vector>
 
 using namespace 测试;
 
 namespace {
+
+// A program folder of its own for one test; the program's windows and database go with it.
+struct 测试目录 : 程序目录 {
+    ~测试目录() {
+        清理();
+        store::设置时钟(nullptr);
+    }
+};
 
 // The ids of the notes the view shows, in its order.
 QStringList 显示编号(const platform::controls::ListView& 列表) {
@@ -40,26 +47,16 @@ QString 文字(int 编号) {
 class FindBarTest : public QObject {
     Q_OBJECT
 
-  private:
-    std::optional<程序目录> 目录;
-
   private slots:
-    void init() {
-        目录.emplace();
-        QVERIFY(目录->有效());
-    }
-    void cleanup() {
-        清理();
-        store::设置时钟(nullptr);
-        目录.reset();
-    }
 
     void ctrlFFiltersAsTypedAndKeepsItThroughReloads() {
-        const std::vector<int> 编号 = 目录->添加({{QStringLiteral("快递到了")},
-                                                  {QStringLiteral("Apple pie")},
-                                                  {QStringLiteral("明天开会")},
-                                                  {QStringLiteral("green APPLE")}});
-        Form_Main* 窗口 = 新主窗口(*目录);
+        测试目录 目录;
+        QVERIFY(目录.有效());
+        const std::vector<int> 编号 = 目录.添加({{QStringLiteral("快递到了")},
+                                                 {QStringLiteral("Apple pie")},
+                                                 {QStringLiteral("明天开会")},
+                                                 {QStringLiteral("green APPLE")}});
+        Form_Main* 窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
         窗口->show();
         QVERIFY(QTest::qWaitForWindowActive(窗口));
@@ -83,7 +80,7 @@ class FindBarTest : public QObject {
 
         // A reload (F5, a note added by another program) keeps the find and the selection.
         列表.选中(4);
-        目录->添加({{QStringLiteral("apple tart")}});
+        目录.添加({{QStringLiteral("apple tart")}});
         窗口->编辑_刷新列表_Click();
         QCOMPARE(列表.行数(), 5);
         QCOMPARE(列表.显示行数(), 3);
@@ -101,7 +98,7 @@ class FindBarTest : public QObject {
         // Delete takes the selected row shown, and the next row shown is selected.
         列表.选中(2);
         窗口->编辑_删除_Click();
-        QCOMPARE(目录->便签数(), 4);
+        QCOMPARE(目录.便签数(), 4);
         QCOMPARE(显示编号(列表).size(), 2);
         QVERIFY(!显示编号(列表).contains(文字(编号[1])));
         QCOMPARE(列表.子项(列表.选中行(), 2), QStringLiteral("green APPLE"));
@@ -128,6 +125,8 @@ class FindBarTest : public QObject {
     }
 
     void aHeaderClickSortsByDateAndIsRememberedAtTheNextStart() {
+        测试目录 目录;
+        QVERIFY(目录.有效());
         // Dates whose text order differs from their order in time.
         const QDateTime 时刻[] = {QDateTime(QDate(2026, 1, 3), QTime(9, 0)),
                                   QDateTime(QDate(2026, 2, 20), QTime(8, 0)),
@@ -135,9 +134,9 @@ class FindBarTest : public QObject {
         std::vector<int> 编号;
         for (const QDateTime& 当时 : 时刻) {
             store::设置时钟([当时] { return 当时; });
-            编号.push_back(目录->添加({{QStringLiteral("便签")}}).front());
+            编号.push_back(目录.添加({{QStringLiteral("便签")}}).front());
         }
-        Form_Main* 窗口 = 新主窗口(*目录);
+        Form_Main* 窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
         窗口->show();
         QVERIFY(QTest::qWaitForWindowExposed(窗口));
@@ -155,7 +154,7 @@ class FindBarTest : public QObject {
         QCOMPARE(显示编号(*列表), 按时间);
 
         清理();
-        窗口 = 新主窗口(*目录);
+        窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
         QCOMPARE(显示编号(*窗口->ListView_Quillet), 按时间);
         QCOMPARE(窗口->ListView_Quillet->header()->sortIndicatorSection(), 3);
