@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QSortFilterProxyModel>
 #include <QStyle>
 #include <QStyleHints>
 #include <QStyleOptionViewItem>
@@ -27,6 +28,17 @@ void 填充(ListView& 列表, int 行数 = 3) {
         列表.设置子项(行, 2, QString(QChar(u'a' + i)));
     }
 }
+
+// Qt's checks of what a model promises its views, on the list's rows and on the rows as the view
+// shows them (sorted, found), through every change a test makes.
+struct 模型检查 {
+    explicit 模型检查(ListView& 列表)
+        : 视图(列表.model(), QAbstractItemModelTester::FailureReportingMode::QtTest),
+          源(static_cast<QSortFilterProxyModel*>(列表.model())->sourceModel(),
+             QAbstractItemModelTester::FailureReportingMode::QtTest) {}
+    QAbstractItemModelTester 视图;
+    QAbstractItemModelTester 源;
+};
 
 // Shows the list at a size that holds its rows.
 bool 显示(ListView& 列表) {
@@ -139,6 +151,7 @@ class TestListView : public QObject {
 
     void deleteAndClearKeepRowsAndMarksInStep() {
         ListView 列表;
+        const 模型检查 检查(列表);
         填充(列表, 4);
         列表.设置勾选(3, true);
         列表.删除行(2);
@@ -415,11 +428,7 @@ class TestListView : public QObject {
 
     void aHeaderClickSortsByValueAndRowsKeepTheirNumbers() {
         ListView 列表;
-        QAbstractItemModelTester 视图检查(列表.model(),
-                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QAbstractItemModelTester 模型检查(
-            static_cast<QSortFilterProxyModel*>(列表.model())->sourceModel(),
-            QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const 模型检查 检查(列表);
         带日期填充(列表);
         QVERIFY(显示(列表));
         std::vector<std::pair<int, Qt::SortOrder>> 排序;
@@ -468,8 +477,7 @@ class TestListView : public QObject {
 
     void findShowsMatchingRowsAndCountsEveryRow() {
         ListView 列表;
-        QAbstractItemModelTester 视图检查(列表.model(),
-                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const 模型检查 检查(列表);
         带日期填充(列表);
         int 通知 = 0;
         列表.显示行数已改变 = [&] { ++通知; };
