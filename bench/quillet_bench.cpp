@@ -4,6 +4,7 @@
 //   quillet-bench reload  FOLDER RUNS   list reload (编辑_刷新列表_Click) on FOLDER/Quillet.mdb
 //   quillet-bench save    FOLDER RUNS   "保存并关闭" on an edited note whose window is open
 //   quillet-bench refresh FOLDER RUNS   刷新便签 alone, after a reload
+//   quillet-bench find    FOLDER RUNS   each keystroke in the find bar over the whole list
 //   quillet-bench load    FOLDER RUNS   the main window's load with its note windows
 //   quillet-bench soak    FOLDER RUNS   RUNS edit-and-save cycles, then RUNS / 10 hide-all /
 //                                       show-all cycles, with the resident memory before,
@@ -23,6 +24,7 @@
 
 #include "desktop_note/note_window.h"
 #include "editor/editor_dialog.h"
+#include "main_window/find_bar.h"
 #include "main_window/main_controller.h"
 #include "main_window/main_form.h"
 #include "platform/controls/listview.h"
@@ -33,6 +35,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -269,6 +272,46 @@ int 测重载(const QString& 目录, int 次数) {
     std::printf("RESULT reload_rows %d\n", 行数);
     报告("reload_call", 调用, "编辑_刷新列表_Click returns");
     报告("reload_painted", 含绘制, "... and the list's notices and repaint are done");
+    return 0;
+}
+
+// Types a note's first characters into the find bar one at a time and takes them back, the list
+// filtered at every keystroke; then the same on a text no note holds.
+int 测查找(const QString& 目录, int 次数) {
+    Form_Main* 主窗口 = 打开主窗口(目录, false);
+    auto& 列表 = *主窗口->ListView_Quillet;
+    const int 行数 = 列表.行数();
+    主窗口->编辑_查找_Click();
+    QLineEdit* 输入框 = 主窗口->查找栏_->输入框();
+    const QString 文字 = 列表.子项(行数 / 2, 2).left(6);
+    std::vector<QString> 键入;
+    for (qsizetype n = 1; n <= 文字.size(); ++n) {
+        键入.push_back(文字.left(n));
+    }
+    for (qsizetype n = 文字.size() - 1; n >= 1; --n) {
+        键入.push_back(文字.left(n));
+    }
+    键入.push_back(QStringLiteral("zzqq"));
+    std::vector<double> 调用, 含绘制;
+    for (int i = -1; i < 次数; ++i) {
+        for (const QString& 内容 : 键入) {
+            测一步(
+                i, 调用, 含绘制, [&] { 输入框->setText(内容); },
+                [&] {
+                    处理事件();
+                    主窗口->repaint();
+                });
+        }
+    }
+    输入框->setText(文字);
+    if (列表.显示行数() < 1 || 列表.行数() != 行数) {
+        失败(QStringLiteral("the find does not show the note its text was taken from"));
+    }
+    主窗口->查找栏_->关闭();
+    核对窗口(*主窗口, "after the finds");
+    std::printf("RESULT find_rows %d\n", 行数);
+    报告("find_key_call", 调用, "one keystroke's filtering of the list");
+    报告("find_key_painted", 含绘制, "... and the list's notices and repaint are done");
     return 0;
 }
 
@@ -601,6 +644,7 @@ int main(int argc, char** argv) {
     const int 次数 = std::max(1, 参数[3].toInt());
     const std::map<QString, std::function<int()>> 模式表 = {
         {QStringLiteral("reload"), [&] { return 测重载(目录, 次数); }},
+        {QStringLiteral("find"), [&] { return 测查找(目录, 次数); }},
         {QStringLiteral("save"), [&] { return 测保存(目录, 次数); }},
         {QStringLiteral("refresh"), [&] { return 测刷新(目录, 次数); }},
         {QStringLiteral("load"), [&] { return 测启动(目录, 次数); }},
