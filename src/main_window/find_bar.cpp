@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
@@ -37,6 +38,23 @@
         更新结果();
     });
     列表_.显示行数已改变 = [this] { 更新结果(); };
+    输入框_->installEventFilter(this);
+}
+
+bool 查找栏::eventFilter(QObject* 对象, QEvent* 事件) {
+    // Down or Enter goes on to the notes found, on the first one unless one is selected.
+    if (对象 == 输入框_ && 事件->type() == QEvent::KeyPress) {
+        const int 键 = static_cast<QKeyEvent*>(事件)->key();
+        if ((键 == Qt::Key_Down || 键 == Qt::Key_Return || 键 == Qt::Key_Enter) &&
+            列表_.显示行数() > 0) {
+            if (列表_.选中行() == 0) {
+                列表_.选中(列表_.索引行(列表_.model()->index(0, 0)));
+            }
+            列表_.setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(对象, 事件);
 }
 
 void 查找栏::打开() {

@@ -29,6 +29,9 @@ class 查找栏 : public QWidget {
     // Raised when the bar opens or closes, so that its window can make room for it.
     std::function<void()> 已开关;
 
+  protected:
+    bool eventFilter(QObject* 对象, QEvent* 事件) override;
+
   private:
     void 更新结果();
 
