@@ -46,6 +46,9 @@ char32_t 取码位(const QChar*& 当前, const QChar* 末尾) {
     for (std::size_t j = 0; j < 拼音_.size(); ++j) {
         位置_[static_cast<unsigned char>(拼音_[j])] |= std::uint64_t{1} << j;
     }
+    if (!拼音_.empty() && 拼音_[0] >= 'a') {
+        首字母_ = std::uint32_t{1} << (拼音_[0] - 'a');
+    }
 }
 
 查找键::查找键(const QString& 文字) : 折叠_(文字.toCaseFolded()) {
@@ -77,9 +80,14 @@ bool 查找键::拼音匹配(const 查找词& 查找) const {
         if (码位 < 128) {
             状态 = (起点 & 查找.位置_[码位]) << 1;
         } else if (const std::uint16_t 组 = 读音组(码位)) {
+            std::uint32_t 首字母 = 读音首字母[组];
+            // Mostly no run is under way and the character cannot start one.
+            if (起点 == 1 && (首字母 & 查找.首字母_) == 0) {
+                continue;
+            }
             // Where the query has a letter that starts one of the character's readings.
             std::uint64_t 候选 = 0;
-            for (std::uint32_t 首字母 = 读音首字母[组]; 首字母 != 0; 首字母 &= 首字母 - 1) {
+            for (; 首字母 != 0; 首字母 &= 首字母 - 1) {
                 候选 |= 查找.位置_['a' + std::countr_zero(首字母)];
             }
             候选 &= 起点;

@@ -25,6 +25,8 @@ class 查找词 {
     std::string 拼音_;
     // Per ASCII character: bit j set when the query's letter j is that character.
     std::array<std::uint64_t, 128> 位置_{};
+    // The query's first letter as a bit of 读音首字母 (bit 0: a), 0 for a digit.
+    std::uint32_t 首字母_ = 0;
 };
 
 // A text prepared once for repeated matching. It matches a query that occurs anywhere in the
