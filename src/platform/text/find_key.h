@@ -39,6 +39,7 @@ class 查找键 {
   public:
     explicit 查找键(const QString& 文字);
 
+    // Matching many texts against one query: prepare the 查找词 once, not per text.
     bool 匹配(const 查找词& 查找) const;
     bool 匹配(const QString& 查找) const { return 匹配(查找词(查找)); }
 
