@@ -34,7 +34,8 @@ class 查找词 {
 // adjacent characters by pinyin: each Han character by the start of any of its readings (its
 // initial, "kd" for 快递, or more of it, "kuaidi", "kuaid", "kdi"), each latin letter or digit
 // by itself. A polyphonic character matches by any reading (行 by x or h). An empty query
-// matches every text.
+// matches every text. The key shares the text's storage where folding changes nothing (as
+// for Chinese text without latin capitals).
 class 查找键 {
   public:
     explicit 查找键(const QString& 文字);
