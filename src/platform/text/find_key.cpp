@@ -59,10 +59,15 @@ char32_t 取码位(const QChar*& 当前, const QChar* 末尾) {
 }
 
 bool 查找键::匹配(const 查找词& 查找) const {
-    if (查找.为空() || 折叠_.contains(查找.折叠_)) {
+    if (查找.为空()) {
         return true;
     }
-    return 有读音_ && !查找.拼音_.empty() && 拼音匹配(查找);
+    // The pinyin pass finds a query of latin letters and digits as text too, since each such
+    // character of the text spells itself: one pass over the text instead of two.
+    if (有读音_ && !查找.拼音_.empty()) {
+        return 拼音匹配(查找);
+    }
+    return 折叠_.contains(查找.折叠_);
 }
 
 // One pass over the text. Bit j of 状态 is set when a run of characters ending at the one just
