@@ -45,6 +45,8 @@ void TestFindKey::matches_data() {
     // Case folding, for text and for pinyin.
     行("mixed-case text", u"Review the INVOICE"_qs, u"invoice"_qs, true);
     行("mixed-case pinyin", u"快递"_qs, u"KuaiD"_qs, true);
+    行("mixed-case text beside Han", u"寄出 INVOICE 3PM"_qs, u"Invoice 3pm"_qs, true);
+    行("latin text beside Han, one pass", u"寄出 Invoice"_qs, u"INVOICE"_qs, true);
     行("non-ASCII case", u"STRASSE Ärger"_qs, u"ärger"_qs, true);
     // An empty query matches everything.
     行("empty query", u"快递"_qs, QString(), true);
