@@ -112,7 +112,7 @@ bool 保存(const 设定& 新设定) {
 管理器::~管理器() = default;
 
 QString 管理器::应用(const 设定& 新设定) {
-    // Every combination is let go first, so that two commands may swap theirs.
+    // Every combination is let go first: one turned off goes, and two commands may swap theirs.
     for (auto& 键 : 键_) {
         键->注销();
     }

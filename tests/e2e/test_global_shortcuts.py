@@ -76,6 +76,7 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
         self.app = self.desktop.launch(env=dict(DBUS_SESSION_BUS_ADDRESS=bus,
                                                 QT_ACCESSIBILITY="1",
                                                 QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        self.main = self.main_window()
         harness.wait_until(self.box, what="the message box")
 
         def reported():
@@ -96,7 +97,7 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
         """The program's message box: the window with the focus, captioned like the main window
         but not the main window."""
         active = self.desktop.xdotool("getactivewindow", check=False).strip()
-        if active and int(active) != self.main_window() and \
+        if active and int(active) != self.main and \
                 self.desktop.xdotool("getwindowname", active, check=False).strip() == \
                 "Quillet-4862":
             return int(active)
@@ -119,16 +120,20 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
             self.desktop.key(key)
         self.desktop.wait_windows(0, name="^全局快捷键$")
 
-        self.restart()
-        self.desktop.wait_windows(1, name=NOTE_NAME)
+        # The old combinations are let go at once.
         _, other = self.other_window()
-        self.press_in(other, "ctrl+alt+h")  # off: the note stays
-        self.press_in(other, "ctrl+alt+n")  # no longer the new note's
+        self.press_in(other, "ctrl+alt+n")
+        self.press_in(other, "ctrl+alt+h")
         time.sleep(1.5)
         self.assertEqual(len(self.desktop.search(name=harness.EDITOR_NAME)), 0)
         self.assertEqual(len(self.desktop.search(name=NOTE_NAME)), 1)
+
+        self.restart()
+        self.desktop.wait_windows(1, name=NOTE_NAME)
+        self.press_in(other, "ctrl+alt+h")  # still off: the note stays
         self.press_in(other, "ctrl+alt+j")
         self.desktop.wait_windows(1, name=harness.EDITOR_NAME)
+        self.assertEqual(len(self.desktop.search(name=NOTE_NAME)), 1)
 
 
 if __name__ == "__main__":

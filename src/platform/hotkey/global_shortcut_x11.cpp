@@ -108,6 +108,14 @@ uint16_t 锁定键掩码(xcb_connection_t* 连接, xcb_key_symbols_t* 表, xcb_k
     return 0;
 }
 
+// The program's connection to the X server; nothing on another window system (the offscreen
+// one may answer to the X11 interface, without a connection).
+xcb_connection_t* X连接() {
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
 }  // namespace
 
 struct 全局快捷键::实现 : QAbstractNativeEventFilter {
@@ -174,14 +182,13 @@ struct 全局快捷键::实现 : QAbstractNativeEventFilter {
 };
 
 bool 全局快捷键::可用() {
-    return qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>() != nullptr;
+    return X连接() != nullptr;
 }
 
 全局快捷键::全局快捷键(std::function<void()> 动作) : 实现_(std::make_unique<实现>()) {
     实现_->动作 = std::move(动作);
-    if (auto* x11 =
-            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        实现_->连接 = x11->connection();
+    实现_->连接 = X连接();
+    if (实现_->连接) {
         for (auto 屏 = xcb_setup_roots_iterator(xcb_get_setup(实现_->连接)); 屏.rem;
              xcb_screen_next(&屏)) {
             实现_->根窗口.push_back(屏.data->root);
