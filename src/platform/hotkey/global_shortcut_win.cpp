@@ -1,5 +1,6 @@
 #include "platform/hotkey/global_shortcut.h"
 
+#include "platform/hotkey/key_codes.h"
 #include "platform/log/log.h"
 
 #include <QAbstractNativeEventFilter>
@@ -15,11 +16,7 @@ namespace platform {
 namespace {
 
 // Virtual-key codes of the keys that are neither letters, digits nor function keys.
-struct 键名对照 {
-    Qt::Key 键;
-    UINT 虚拟键;
-};
-constexpr 键名对照 特殊键[] = {
+constexpr 按键代码::对照<UINT> 特殊键[] = {
     {Qt::Key_Space, VK_SPACE},    {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Tab, VK_TAB},
     {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN},
     {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Pause, VK_PAUSE},
@@ -36,31 +33,15 @@ UINT 虚拟键(Qt::Key 键) {
     if (键 >= Qt::Key_F1 && 键 <= Qt::Key_F24) {
         return VK_F1 + static_cast<UINT>(键 - Qt::Key_F1);
     }
-    for (const 键名对照& 对照 : 特殊键) {
-        if (对照.键 == 键) {
-            return 对照.虚拟键;
-        }
-    }
-    return 0;
+    return 按键代码::查找(特殊键, 键);
 }
 
-UINT 修饰键(Qt::KeyboardModifiers 修饰) {
-    // A key held down registers one press, not its auto-repeat.
-    UINT 结果 = MOD_NOREPEAT;
-    if (修饰 & Qt::ShiftModifier) {
-        结果 |= MOD_SHIFT;
-    }
-    if (修饰 & Qt::ControlModifier) {
-        结果 |= MOD_CONTROL;
-    }
-    if (修饰 & Qt::AltModifier) {
-        结果 |= MOD_ALT;
-    }
-    if (修饰 & Qt::MetaModifier) {
-        结果 |= MOD_WIN;
-    }
-    return 结果;
-}
+constexpr 按键代码::修饰对照<UINT> 修饰键[] = {
+    {Qt::ShiftModifier, MOD_SHIFT},
+    {Qt::ControlModifier, MOD_CONTROL},
+    {Qt::AltModifier, MOD_ALT},
+    {Qt::MetaModifier, MOD_WIN},
+};
 
 // Ids of the program's own hot keys lie between 0x0000 and 0xBFFF.
 int 下一个编号 = 0;
@@ -121,7 +102,9 @@ void 全局快捷键::注销() {
     if (键码 == 0) {
         return 结果::不支持此键;
     }
-    if (!RegisterHotKey(nullptr, 实现_->编号, 修饰键(键.keyboardModifiers()), 键码)) {
+    // A key held down registers one press, not its auto-repeat.
+    const UINT 修饰 = MOD_NOREPEAT | 按键代码::修饰位(修饰键, 键.keyboardModifiers());
+    if (!RegisterHotKey(nullptr, 实现_->编号, 修饰, 键码)) {
         const DWORD 错误 = GetLastError();
         qCWarning(lcHotkey, "registering the hot key %s failed: error %lu",
                   qUtf8Printable(QKeySequence(键).toString(QKeySequence::PortableText)), 错误);

@@ -1,5 +1,6 @@
 #include "platform/hotkey/global_shortcut.h"
 
+#include "platform/hotkey/key_codes.h"
 #include "platform/log/log.h"
 
 #include <QAbstractNativeEventFilter>
@@ -22,17 +23,19 @@ namespace platform {
 namespace {
 
 // Keysyms of the keys that are not characters (X11/keysymdef.h).
-struct 键名对照 {
-    Qt::Key 键;
-    xcb_keysym_t 键符;
-};
-constexpr 键名对照 特殊键[] = {
+constexpr 按键代码::对照<xcb_keysym_t> 特殊键[] = {
     {Qt::Key_Escape, 0xff1b}, {Qt::Key_Tab, 0xff09},      {Qt::Key_Backspace, 0xff08},
     {Qt::Key_Return, 0xff0d}, {Qt::Key_Enter, 0xff8d},    {Qt::Key_Insert, 0xff63},
     {Qt::Key_Delete, 0xffff}, {Qt::Key_Pause, 0xff13},    {Qt::Key_Print, 0xff61},
     {Qt::Key_Home, 0xff50},   {Qt::Key_End, 0xff57},      {Qt::Key_Left, 0xff51},
     {Qt::Key_Up, 0xff52},     {Qt::Key_Right, 0xff53},    {Qt::Key_Down, 0xff54},
     {Qt::Key_PageUp, 0xff55}, {Qt::Key_PageDown, 0xff56},
+};
+constexpr 按键代码::修饰对照<uint16_t> 修饰键[] = {
+    {Qt::ShiftModifier, XCB_MOD_MASK_SHIFT},
+    {Qt::ControlModifier, XCB_MOD_MASK_CONTROL},
+    {Qt::AltModifier, XCB_MOD_MASK_1},
+    {Qt::MetaModifier, XCB_MOD_MASK_4},
 };
 constexpr xcb_keysym_t 键符_F1 = 0xffbe;
 constexpr xcb_keysym_t 键符_NumLock = 0xff7f;
@@ -47,29 +50,7 @@ xcb_keysym_t 键符(Qt::Key 键) {
     if (键 >= Qt::Key_F1 && 键 <= Qt::Key_F35) {
         return 键符_F1 + static_cast<xcb_keysym_t>(键 - Qt::Key_F1);
     }
-    for (const 键名对照& 对照 : 特殊键) {
-        if (对照.键 == 键) {
-            return 对照.键符;
-        }
-    }
-    return 0;
-}
-
-uint16_t 修饰掩码(Qt::KeyboardModifiers 修饰) {
-    uint16_t 掩码 = 0;
-    if (修饰 & Qt::ShiftModifier) {
-        掩码 |= XCB_MOD_MASK_SHIFT;
-    }
-    if (修饰 & Qt::ControlModifier) {
-        掩码 |= XCB_MOD_MASK_CONTROL;
-    }
-    if (修饰 & Qt::AltModifier) {
-        掩码 |= XCB_MOD_MASK_1;
-    }
-    if (修饰 & Qt::MetaModifier) {
-        掩码 |= XCB_MOD_MASK_4;
-    }
-    return 掩码;
+    return 按键代码::查找(特殊键, 键);
 }
 
 using 键盘表 = std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)>;
@@ -239,7 +220,7 @@ void 全局快捷键::注销() {
             实现_->锁定组合.push_back(实现_->锁定组合[i] | 掩码);
         }
     }
-    实现_->修饰 = 修饰掩码(键.keyboardModifiers());
+    实现_->修饰 = 按键代码::修饰位(修饰键, 键.keyboardModifiers());
     实现_->键码表 = std::move(码);
     实现_->按住 = false;
 
