@@ -26,11 +26,9 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
 
     def other_window(self, holds=None):
         """Starts the other program and gives its window the keyboard focus."""
-        proc = self.desktop._spawn("other", [sys.executable, CLIENT]
-                                   + ([holds] if holds else []))
+        self.desktop._spawn("other", [sys.executable, CLIENT] + ([holds] if holds else []))
         harness.wait_until(lambda: "ready" in self.desktop.log("other"), what="the other client")
-        window = self.desktop.wait_windows(1, name="^other-client$")[0]
-        return proc, window
+        return self.desktop.wait_windows(1, name="^other-client$")[0]
 
     def press_in(self, window, keys):
         self.desktop.activate(window)
@@ -50,7 +48,7 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
         self.desktop.install([dict(content="first"), dict(content="second")])
         self.start()
         self.desktop.wait_windows(2, name=NOTE_NAME)
-        _, other = self.other_window()
+        other = self.other_window()
 
         self.press_in(other, "ctrl+alt+h")  # notes are shown: hide them all
         self.desktop.wait_windows(0, name=NOTE_NAME)
@@ -61,11 +59,15 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
         self.desktop.xdotool("key", "Caps_Lock", "Num_Lock")
 
         self.press_in(other, "ctrl+alt+n")
+        editor = self.desktop.wait_windows(1, name=harness.EDITOR_NAME)[0]
+        # It takes the keyboard from the program the user was in, ready for typing.
+        harness.wait_until(lambda: self.desktop.xdotool("getactivewindow").strip() == str(editor),
+                           what="the editor with the keyboard focus")
         self.assertEqual(len(self.write_note_in_editor("from anywhere", after_id=2)), 1)
 
     def test_a_combination_held_elsewhere_is_reported_and_the_rest_works(self):
         self.desktop.install([dict(content="note")])
-        _, other = self.other_window(holds="ctrl+alt+h")
+        other = self.other_window(holds="ctrl+alt+h")
         self.desktop.expect_output(
             r"quillet\.hotkey: the X server refused the grab of Ctrl\+Alt\+H: error 10")
         # The box's text as a screen reader reads it.
@@ -121,7 +123,7 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
         self.desktop.wait_windows(0, name="^全局快捷键$")
 
         # The old combinations are let go at once.
-        _, other = self.other_window()
+        other = self.other_window()
         self.press_in(other, "ctrl+alt+n")
         self.press_in(other, "ctrl+alt+h")
         time.sleep(1.5)
