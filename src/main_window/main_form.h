@@ -25,7 +25,6 @@ class Class_主窗体;
 namespace 便签位置 {
 class 记录器;
 }
-
 namespace platform::controls {
 class ListView;
 class WebPane;
