@@ -43,6 +43,7 @@ class frmAbout : public QWidget, public platform::Form {
 
   private:
     void Form_Load();
+    void 布置控件();
 
     QLabel* picIcon_;
     QLabel* lblTitle_;

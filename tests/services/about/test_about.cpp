@@ -49,10 +49,15 @@ class AboutTest : public QObject {
         QCOMPARE(对话框->size(), QSize(platform::缇转像素(5730), platform::缇转像素(3090)));
         QCOMPARE(对话框->minimumSize(), 对话框->maximumSize());
         QVERIFY(!(对话框->windowFlags() & Qt::WindowMinMaxButtonsHint));
-        QVERIFY(对话框->rect().contains(链接->geometry()));
-        QVERIFY(对话框->rect().contains(对话框->cmdOK()->geometry()));
-        QVERIFY(!链接->geometry().intersects(对话框->cmdOK()->geometry()));
-        QVERIFY(!链接->geometry().intersects(对话框->lblDisclaimer()->geometry()));
+        const QList<QWidget*> 控件 = 对话框->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(控件.size(), 9);
+        for (qsizetype i = 0; i < 控件.size(); ++i) {
+            QVERIFY(!控件[i]->geometry().isEmpty());
+            QVERIFY(对话框->rect().contains(控件[i]->geometry()));
+            for (qsizetype j = 0; j < i; ++j) {
+                QVERIFY(!控件[i]->geometry().intersects(控件[j]->geometry()));
+            }
+        }
     }
 
     void oneInstanceThatTheExitSequenceCanClose() {
