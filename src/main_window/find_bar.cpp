@@ -18,7 +18,7 @@
     输入框_->setAccessibleName(QStringLiteral("查找便签"));
     结果_->setObjectName(QStringLiteral("查找栏_结果"));
     auto* 布局 = new QHBoxLayout(this);
-    布局->setContentsMargins(0, 0, 0, 2);
+    布局->setContentsMargins(0, 0, 0, 0);
     布局->addWidget(输入框_, 1);
     布局->addWidget(结果_);
     hide();
@@ -59,10 +59,10 @@ bool 查找栏::eventFilter(QObject* 对象, QEvent* 事件) {
 
 void 查找栏::打开() {
     if (!已打开()) {
-        show();
         if (已开关) {
-            已开关();
+            已开关(true);
         }
+        show();
     }
     输入框_->setFocus(Qt::ShortcutFocusReason);
     输入框_->selectAll();
@@ -76,7 +76,7 @@ void 查找栏::关闭() {
     输入框_->clear();
     hide();
     if (已开关) {
-        已开关();
+        已开关(false);
     }
     if (有键盘) {
         列表_.setFocus(Qt::OtherFocusReason);

@@ -26,8 +26,9 @@ class 查找栏 : public QWidget {
     QLineEdit* 输入框() const { return 输入框_; }
     QLabel* 结果() const { return 结果_; }
 
-    // Raised when the bar opens or closes, so that its window can make room for it.
-    std::function<void()> 已开关;
+    // Raised as the bar opens (before it is shown) and once it is closed, so that its window
+    // makes room for it or takes the room back.
+    std::function<void(bool 打开)> 已开关;
 
   protected:
     bool eventFilter(QObject* 对象, QEvent* 事件) override;

@@ -4,17 +4,18 @@
 #include "main_window/autostart.h"
 #include "main_window/busy_wait.h"
 #include "main_window/find_bar.h"
-#include "main_window/layout.h"
 #include "main_window/list_sort.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
 #include "main_window/note_places.h"
+#include "main_window/shortcut_dialog.h"
 #include "main_window/x11_hints.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/menu_key.h"
 #include "platform/controls/webpane.h"
 #include "platform/dao/dao.h"
+#include "platform/forms/layouts.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 #include "platform/forms/window_system.h"
@@ -37,6 +38,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -49,6 +51,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <algorithm>
@@ -146,7 +149,6 @@ void Form_Main::创建控件() {
     客户区_ = new QWidget(this);
     客户区_->setObjectName(QStringLiteral("客户区"));
     setCentralWidget(客户区_);
-    客户区_->installEventFilter(this);
 
     WebBrowser_广告 = new platform::controls::WebPane(客户区_);
     WebBrowser_广告->setObjectName(QStringLiteral("WebBrowser_广告"));
@@ -179,13 +181,19 @@ void Form_Main::创建控件() {
             }
         });
 
-    WebBrowser_广告->setGeometry(0, 0, 缇转像素(9465), 缇转像素(1005));
-    TabControl_Main->setGeometry(缇转像素(30), 缇转像素(1050), 缇转像素(9435), 缇转像素(6075));
-    ListView_Quillet->setGeometry(缇转像素(30), 缇转像素(330), 缇转像素(9345), 缇转像素(5685));
+    布置控件();
     setTabOrder(TabControl_Main, ListView_Quillet);
     setTabOrder(ListView_Quillet, WebBrowser_广告);
+    // The find bar opens above the list, which gives up its top for it; closed, it is no part
+    // of the layout at all.
     查找栏_ = new 查找栏(*ListView_Quillet, TabControl_Main);
-    查找栏_->已开关 = [this] { Form_Resize(); };
+    查找栏_->已开关 = [this](bool 打开) {
+        if (打开) {
+            列表区->insertWidget(0, 查找栏_);
+        } else {
+            列表区->removeWidget(查找栏_);
+        }
+    };
     setTabOrder(查找栏_->输入框(), ListView_Quillet);
     // The keyboard starts in the list, the control the window is for.
     ListView_Quillet->setFocus();
@@ -230,6 +238,34 @@ void Form_Main::创建控件() {
                                  break;
                          }
                      });
+}
+
+void Form_Main::布置控件() {
+    // The advertisement pane spans the top at its own height; the tab control fills the rest,
+    // a gap below the pane. Both share the client area's one cell, the tab control held off
+    // the pane by its margins rather than stacked below it: a stack would squeeze the pane
+    // and pull the tab control up once the client area is lower than the pane, where now
+    // the tab control's height stops at zero and the pane keeps its own.
+    auto* 客户区布局 = new QGridLayout(客户区_);
+    客户区布局->setContentsMargins(0, 0, 0, 0);
+    WebBrowser_广告->setFixedHeight(缇转像素(1005));
+    WebBrowser_广告->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    客户区布局->addWidget(WebBrowser_广告, 0, 0, Qt::AlignTop);
+    auto* 标签区 = new QVBoxLayout;
+    标签区->setContentsMargins(platform::缇边距(30, 1050, 0, 0));
+    标签区->addWidget(TabControl_Main);
+    客户区布局->addLayout(标签区, 0, 0);
+
+    // The list sits on the tab control, inset from its edges.
+    列表区 = new QVBoxLayout(TabControl_Main);
+    列表区->setContentsMargins(platform::缇边距(30, 330, 60, 45));
+    列表区->setSpacing(缇转像素(45));
+    列表区->addWidget(ListView_Quillet);
+
+    for (QWidget* 控件 : {客户区_, static_cast<QWidget*>(TabControl_Main),
+                          static_cast<QWidget*>(ListView_Quillet)}) {
+        platform::可缩至零(控件);
+    }
 }
 
 void Form_Main::设置无障碍说明() {
@@ -305,6 +341,14 @@ void Form_Main::创建菜单() {
         添加项(工具, QStringLiteral("工具_记住便签位置"), QStringLiteral("记住便签位置[&P]"),
                &Form_Main::工具_记住便签位置_Click);
     工具_记住便签位置->setCheckable(true);
+    工具_全局快捷键 = 添加项(工具, QStringLiteral("工具_全局快捷键"),
+                             QStringLiteral("全局快捷键[&K]…"), &Form_Main::工具_全局快捷键_Click);
+    if (!全局快捷键设置::可用()) {
+        工具_全局快捷键->setEnabled(false);
+        工具_全局快捷键->setToolTip(
+            QStringLiteral("在 Wayland 桌面上，程序无法登记在任何窗口中都能使用的快捷键"
+                           "（桌面不提供这项服务），所以此项不可用。"));
+    }
     工具->setToolTipsVisible(true);
     工具_桌面菜单 =
         添加项(工具, QStringLiteral("工具_桌面菜单"), QStringLiteral("添加桌面菜单便签[&D]"));
@@ -501,6 +545,13 @@ void Form_Main::显示后启动(const QString& 数据库路径) {
     // The notes have been read: the day's backup is of a database known to be good. Nothing
     // has written to it since.
     自动备份::每日备份(自定义变量::全局数据库(), 数据库路径, store::现在().date());
+    if (全局快捷键设置::可用()) {
+        全局快捷键_ = std::make_unique<全局快捷键设置::管理器>(
+            std::array<std::function<void()>, 全局快捷键设置::命令数>{
+                [this] { 保护执行([this] { 文件_新建_Click(); }); },
+                [this] { 保护执行([this] { 全部显示或隐藏(); }); }});
+        应用全局快捷键(全局快捷键设置::读取());
+    }
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
@@ -536,31 +587,7 @@ void Form_Main::报告无法加锁(const QString& 数据库路径, const QString
 }
 
 void Form_Main::Form_Resize() {
-    if (isMinimized()) {
-        return;
-    }
-    const float W = static_cast<float>(platform::像素转缇(客户区_->width()));
-    const float H = static_cast<float>(platform::像素转缇(客户区_->height()));
-    const auto 标签 = 主窗体布局::标签尺寸(W, H);
-    TabControl_Main->resize(缇转像素(标签.宽), TabControl_Main->height());
-    TabControl_Main->resize(TabControl_Main->width(), 缇转像素(标签.高));
-    // The list follows the tab control's size as the control took it.
-    const 主窗体布局::尺寸 回读{static_cast<float>(platform::像素转缇(TabControl_Main->width())),
-                                static_cast<float>(platform::像素转缇(TabControl_Main->height()))};
-    const auto 列表 = 主窗体布局::列表尺寸(回读);
-    放置列表(QSize(缇转像素(列表.宽), 缇转像素(列表.高)));
-    WebBrowser_广告->resize(缇转像素(主窗体布局::广告宽(W)), WebBrowser_广告->height());
-}
-
-void Form_Main::放置列表(QSize 大小) {
-    const QRect 区域(QPoint(缇转像素(主窗体布局::列表左), 缇转像素(主窗体布局::列表上)), 大小);
-    if (查找栏_->已打开()) {
-        const int 栏高 = 查找栏_->sizeHint().height();
-        查找栏_->setGeometry(区域.x(), 区域.y(), 区域.width(), 栏高);
-        ListView_Quillet->setGeometry(区域.adjusted(0, 栏高, 0, 0));
-    } else {
-        ListView_Quillet->setGeometry(区域);
-    }
+    platform::最小化时冻结(*客户区_->layout(), isMinimized());
 }
 
 void Form_Main::changeEvent(QEvent* 事件) {
@@ -579,11 +606,6 @@ void Form_Main::隐藏到托盘() {
 
 bool Form_Main::eventFilter(QObject* 对象, QEvent* 事件) {
     switch (事件->type()) {
-        case QEvent::Resize:
-            if (对象 == 客户区_) {
-                Form_Resize();
-            }
-            break;
         case QEvent::ShortcutOverride:
         case QEvent::KeyPress: {
             // Ctrl+A belongs to the hidden item 编辑_全选, which does nothing: no control of
@@ -852,6 +874,40 @@ void Form_Main::工具_记住便签位置_Click() {
         显示错误(
             QStringLiteral("无法保存“记住便签位置”的设置：配置文件夹可能不可写。设置没有改变。"),
             消息框父窗口());
+    }
+}
+
+void Form_Main::工具_全局快捷键_Click() {
+    if (!全局快捷键_) {
+        return;
+    }
+    const std::optional<全局快捷键设置::设定> 新设定 =
+        全局快捷键设置::询问(this, 全局快捷键_->当前());
+    if (!新设定) {
+        return;
+    }
+    if (!全局快捷键设置::保存(*新设定)) {
+        显示错误(QStringLiteral("无法保存全局快捷键的设置：配置文件夹可能不可写。快捷键没有改变。"),
+                 消息框父窗口());
+        return;
+    }
+    应用全局快捷键(*新设定);
+}
+
+void Form_Main::应用全局快捷键(const 全局快捷键设置::设定& 设定) {
+    const QString 问题 = 全局快捷键_->应用(设定);
+    if (!问题.isEmpty()) {
+        // Told from the event loop: the start, or the command, has finished its work.
+        QTimer::singleShot(
+            0, this, [this, 问题] { 消息::显示(消息框父窗口(), QMessageBox::Warning, 问题); });
+    }
+}
+
+void Form_Main::全部显示或隐藏() {
+    if (主窗体对象().有便签窗口显示()) {
+        托盘菜单_全部隐藏_Click();
+    } else {
+        托盘菜单_全部显示_Click();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "desktop_note/note_window.h"
 #include "editor/editor_dialog.h"
+#include "main_window/global_shortcuts.h"
 #include "main_window/main_controller.h"
 #include "platform/forms/forms.h"
 
@@ -20,6 +21,7 @@ class QMenu;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class QVBoxLayout;
 class Class_主窗体;
 class 查找栏;
 namespace 便签位置 {
@@ -69,6 +71,8 @@ class Form_Main : public QMainWindow,
     QTabWidget* TabControl_Main = nullptr;
     platform::controls::ListView* ListView_Quillet = nullptr;
     查找栏* 查找栏_ = nullptr;  // shown over the list only while the user finds a note
+    // The list's container on the tab control: a control inserted at 0 sits above the list.
+    QVBoxLayout* 列表区 = nullptr;
     QTimer* Timer_自动升级 = nullptr;
     // Looks every few minutes whether the day has changed, for the day's backup.
     QTimer* Timer_每日备份 = nullptr;
@@ -86,6 +90,7 @@ class Form_Main : public QMainWindow,
     QAction* 工具_开机启动 = nullptr;
     QAction* 工具_桌面菜单 = nullptr;
     QAction* 工具_记住便签位置 = nullptr;
+    QAction* 工具_全局快捷键 = nullptr;
 
     // A menu item (or separator) by its name, such as "文件_新建"; nullptr for none.
     QAction* 菜单项(const QString& 名称) const;
@@ -117,6 +122,7 @@ class Form_Main : public QMainWindow,
     void 编辑_刷新列表_Click() override;
     void 工具_开机启动_Click();
     void 工具_记住便签位置_Click();
+    void 工具_全局快捷键_Click();
     void 帮助_关于_Click();
     void 托盘菜单_新建_Click();
     void 托盘菜单_显示窗口_Click();
@@ -142,6 +148,9 @@ class Form_Main : public QMainWindow,
     void TrayIcon_MouseButton(Qt::MouseButton 按键);
     void Timer_自动升级_Timer();
     void Form_Resize();
+    // The global shortcut of show or hide: hides every note when any is on the screen, else
+    // shows them all.
+    void 全部显示或隐藏();
 
     // Ends the program without a question: every window closes in load order, then the main
     // window and the database, then the event loop. The exit command runs it after a Yes.
@@ -162,14 +171,13 @@ class Form_Main : public QMainWindow,
 
   private:
     void 创建控件();
+    void 布置控件();        // the layouts that place the controls and follow the window
     void 设置无障碍说明();  // names and descriptions a screen reader gives the controls
     void 创建菜单();
     QAction* 添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,
                     void (Form_Main::*处理)() = nullptr, const QKeySequence& 快捷键 = {});
     QAction* 添加分隔符(QMenu* 菜单, const QString& 名称);
     void 隐藏到托盘();
-    // Gives the list its place of this size, less the top the find bar takes while it is open.
-    void 放置列表(QSize 大小);
     // The selected row for the delete and edit commands; 0 when the command is to stop.
     int 选中便签行();
     // Finds the row of 当前便签编号; 0 when no row holds it.
@@ -188,10 +196,13 @@ class Form_Main : public QMainWindow,
     // The start's work that no window needs for its first picture: run from the event loop
     // once the windows have been shown.
     void 显示后启动(const QString& 数据库路径);
+    // Takes the global shortcuts of the setting; tells the user of those that cannot be had.
+    void 应用全局快捷键(const 全局快捷键设置::设定& 设定);
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
     std::shared_ptr<便签位置::记录器> 便签位置_;
+    std::unique_ptr<全局快捷键设置::管理器> 全局快捷键_;
     QWidget* 客户区_ = nullptr;
     bool 退出标志_ = false;
     bool 正在退出_ = false;

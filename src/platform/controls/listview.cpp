@@ -4,6 +4,7 @@
 #include "platform/controls/text_prefix.h"
 #include "platform/forms/twips.h"
 #include "platform/log/log.h"
+#include "platform/text/find_key.h"
 
 #include <QAbstractTableModel>
 #include <QAccessible>
@@ -28,21 +29,14 @@ namespace platform::controls {
 
 namespace {
 
-// What a row's text is found by, made once per text: a find looks at every row's key on every
-// keystroke.
-class 查找键 {
-  public:
-    explicit 查找键(const QString& 文字) : 文字_(文字) {}
-    bool 匹配(const QString& 查找) const { return 文字_.contains(查找, Qt::CaseInsensitive); }
-
-  private:
-    QString 文字_;
-};
+using text::查找词;
+using text::查找键;
 
 struct 行数据 {
     Qt::CheckState 勾选 = Qt::Unchecked;
     std::vector<QString> 文字;  // [0] the row text, [1..] the sub-items; missing ones are empty
-    // Made from the texts when first needed, and dropped when their text changes.
+    // Made from the texts when first needed (a find looks at every row's key on every
+    // keystroke), and dropped when their text changes.
     mutable std::optional<查找键> 键;
     mutable std::vector<std::optional<qint64>> 排序数;  // by column
 };
@@ -266,7 +260,7 @@ class 列表模型 : public QAbstractTableModel {
         记下改动(r);
     }
 
-    bool 匹配(int r, const QString& 查找) const {
+    bool 匹配(int r, const 查找词& 查找) const {
         const 行数据& 该行 = 行[static_cast<std::size_t>(r)];
         if (!该行.键) {
             该行.键.emplace(文字(r, 文字列));
@@ -347,6 +341,7 @@ class 显示模型 : public QSortFilterProxyModel {
     void 设置查找(const QString& 文字) {
         if (文字 != 查找_) {
             查找_ = 文字;
+            查找词_.emplace(文字);
             invalidateFilter();
         }
     }
@@ -356,7 +351,7 @@ class 显示模型 : public QSortFilterProxyModel {
 
   protected:
     bool filterAcceptsRow(int r, const QModelIndex&) const override {
-        return 查找_.isEmpty() || 源_->匹配(r, 查找_);
+        return 查找_.isEmpty() || 源_->匹配(r, *查找词_);
     }
 
     bool lessThan(const QModelIndex& 左, const QModelIndex& 右) const override {
@@ -376,6 +371,7 @@ class 显示模型 : public QSortFilterProxyModel {
   private:
     列表模型* 源_;
     QString 查找_;
+    std::optional<查找词> 查找词_;  // 查找_ prepared for matching, once per find
     QCollator 排序规则_;
 };
 

@@ -53,8 +53,9 @@ class ListView : public QTreeView {
     // The column holding each row's own text: 查找 matches it and typing in the list jumps by
     // it. None (-1) until set.
     void 设置文字列(int 列);
-    // Shows only the rows whose text matches 文字 (see 查找键 in listview.cpp); an empty text
-    // shows every row. The find stays in force for rows added or changed later.
+    // Shows only the rows whose text matches 文字 (text::查找键: anywhere in the text, whatever
+    // the case, or by pinyin); an empty text shows every row. The find stays in force for rows
+    // added or changed later.
     void 查找(const QString& 文字);
     QString 查找文字() const;
     int 显示行数() const;
