@@ -327,7 +327,7 @@ void Form_Main::创建菜单() {
            &Form_Main::编辑_修改_Click, QKeySequence(Qt::CTRL | Qt::Key_E));
     添加项(编辑, QStringLiteral("编辑_撤销删除"), QStringLiteral("撤销删除[&U]"),
            &Form_Main::编辑_撤销删除_Click, QKeySequence(Qt::CTRL | Qt::Key_Z));
-    添加项(编辑, QStringLiteral("编辑_查找"), QStringLiteral("查找便签[&F]"),
+    添加项(编辑, QStringLiteral("编辑_查找"), QStringLiteral("查找便签[&S]"),
            &Form_Main::编辑_查找_Click, QKeySequence(Qt::CTRL | Qt::Key_F));
     添加分隔符(编辑, QStringLiteral("编辑_分隔符0"));
     添加项(编辑, QStringLiteral("编辑_刷新列表"), QStringLiteral("刷新列表[&F]"),

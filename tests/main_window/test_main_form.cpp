@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
@@ -329,6 +330,26 @@ class MainFormTest : public QObject {
         QCOMPARE(项->isVisible(), 可见);
         if (!快捷键.isEmpty()) {
             QCOMPARE(项->shortcutContext(), Qt::WindowShortcut);
+        }
+    }
+
+    // Two shown items of one menu with the same access key make the key only move between them.
+    void accessKeysAreUniquePerMenu() {
+        程序目录 目录;
+        QVERIFY(目录.有效());
+        Form_Main* 窗口 = 新主窗口(目录);
+        for (QMenu* 菜单 : {窗口->文件, 窗口->编辑, 窗口->工具, 窗口->帮助, 窗口->托盘菜单,
+                            窗口->列表菜单, 窗口->便签菜单}) {
+            QSet<QChar> 已用;
+            for (QAction* 项 : 菜单->actions()) {
+                const qsizetype 位置 = 项->text().indexOf(u'&');
+                if (!项->isVisible() || 位置 < 0 || 位置 + 1 >= 项->text().size()) {
+                    continue;
+                }
+                const QChar 键 = 项->text().at(位置 + 1).toUpper();
+                QVERIFY2(!已用.contains(键), qPrintable(项->text()));
+                已用.insert(键);
+            }
         }
     }
 
