@@ -190,6 +190,17 @@ class RegistryTest : public QObject {
     }
     void cleanup() { home_.reset(); }
 
+    void configFolderIsAnAbsoluteXdgConfigHome() {
+        QCOMPARE(reg::configHome(), config());
+        qputenv("XDG_CONFIG_HOME", config().toLocal8Bit() + "/../config/");
+        QCOMPARE(reg::configHome(), config());
+        // A relative one would name a folder below wherever the program was started.
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        QCOMPARE(reg::configHome(), QDir::homePath() + QStringLiteral("/.config"));
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(reg::configHome(), QDir::homePath() + QStringLiteral("/.config"));
+    }
+
     void runKeyAndItsParentsAlwaysExist() {
         for (const char* path : {kRun, "software\\MICROSOFT\\windows\\currentversion\\run\\",
                                  "SOFTWARE\\Microsoft", "", static_cast<const char*>(nullptr)}) {
