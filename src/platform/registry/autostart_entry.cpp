@@ -72,7 +72,7 @@ using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
 struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
-using Error = std::unique_ptr<GError, GErrorFree>;
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 
 // The entry file as GLib reads it; nothing, with a warning, when it cannot be read.
 KeyFile parseFile(const QString& path) {
@@ -85,7 +85,7 @@ KeyFile parseFile(const QString& path) {
     if (!g_key_file_load_from_data(file.get(), bytes->constData(),
                                    static_cast<gsize>(bytes->size()), G_KEY_FILE_NONE, &error)) {
         qCWarning(lcRegistry, "%s is not read as a desktop entry: %s", qUtf8Printable(path),
-                  Error(error)->message);
+                  GErrorPtr(error)->message);
         return {};
     }
     return file;
@@ -257,7 +257,7 @@ std::optional<QStringList> argumentsFromExec(const QString& exec) {
     gchar** words = nullptr;
     GError* error = nullptr;
     if (!g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &words, &error)) {
-        const Error failed(error);
+        const GErrorPtr failed(error);
         if (g_error_matches(failed.get(), G_SHELL_ERROR, G_SHELL_ERROR_EMPTY_STRING)) {
             return QStringList();
         }
