@@ -37,6 +37,32 @@ def note_texts(count, start=47):
     return texts
 
 
+# More everyday words for the find benchmark's notes, which are mostly Chinese.
+WORDS_ZH_MORE = ["下午", "三点", "银行", "重新", "登录", "密码", "修改", "周末", "去", "超市",
+                 "孩子", "家长会", "老师", "发", "邮件", "确认", "合同", "签字", "医院", "体检",
+                 "结果", "出来", "了", "记录", "一下", "晚上", "七点", "吃饭", "请", "客户",
+                 "同事", "生日", "礼物", "机票", "酒店", "行李", "整理", "会议", "纪要", "长期",
+                 "计划", "每天", "跑步", "三公里", "，", "。", "、"]
+
+
+def find_texts(count, start=53):
+    """count deterministic note texts of 20 to 200 characters, about nine words in ten
+    Chinese, for the find benchmark."""
+    rnd = random.Random(start)
+    chinese = WORDS_ZH + WORDS_ZH_MORE
+    texts = []
+    for _ in range(count):
+        length = rnd.randint(20, 200)
+        text = ""
+        while len(text) < length:
+            if rnd.random() < 0.9:
+                text += rnd.choice(chinese)
+            else:
+                text += " %s " % rnd.choice(WORDS_EN)
+        texts.append(text[:length])
+    return texts
+
+
 def colours(i):
     """(background, text) as 0x00BBGGRR values: a few note colours in turn."""
     backs = [0x99EEFF, 0xFFFFFF, 0xCCFFCC, 0xFFE0C0, 0xE0C0FF]

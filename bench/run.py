@@ -15,6 +15,8 @@ ideally as RelWithDebInfo), then measures:
   save       "保存并关闭" on an edited note, 1,000 notes in the list, 100 note windows open.
   refresh    刷新便签 alone for 1,000 and 4,000 rows with 25 and 100 windows, to show whether
              its cost grows with rows plus windows or with rows times windows.
+  find       the find matcher (platform/text) over 10,000 notes: each query typed letter by
+             letter, all notes matched at every keystroke.
   soak       only when asked (--only soak; it runs for many minutes): 10,000 edit-and-save
              cycles and then 1,000 hide-all/show-all cycles with 100 notes, all shown,
              offscreen and on xcb (Xvfb without a window manager); resident memory and the
@@ -54,8 +56,8 @@ sys.path.insert(0, HERE)
 import harness  # noqa: E402
 import fixtures  # noqa: E402
 
-TARGETS = ("quillet", "quillet-makedb", "update", "quillet-bench", "quillet-mapwait",
-           "quillet-floor-qt", "quillet-floor-x")
+TARGETS = ("quillet", "quillet-makedb", "update", "quillet-bench", "quillet-find-bench",
+           "quillet-mapwait", "quillet-floor-qt", "quillet-floor-x")
 
 
 def log(*args):
@@ -305,12 +307,16 @@ def run_bench(bench, mode, folder, runs, home, timeout=900, display=None):
                % closed_port(), LANG=env.get("LANG", "C.UTF-8"))
     out = subprocess.run([bench, mode, folder, str(runs)], env=env, capture_output=True,
                          text=True, timeout=timeout)
+    return results(out, "quillet-bench " + mode)
+
+
+def results(out, name):
+    """The "RESULT name value" lines of a benchmark program's run; its other lines are logged."""
     for line in out.stdout.splitlines():
         if not line.startswith("RESULT"):
             log("  " + line)
     if out.returncode != 0:
-        raise RuntimeError("quillet-bench %s failed (%d): %s" % (mode, out.returncode,
-                                                                 out.stderr[-2000:]))
+        raise RuntimeError("%s failed (%d): %s" % (name, out.returncode, out.stderr[-2000:]))
     return {line.split()[1]: float(line.split()[2]) for line in out.stdout.splitlines()
             if line.startswith("RESULT")}
 
@@ -392,7 +398,7 @@ def main():
     parser.add_argument("--no-xpad", action="store_true", help="measure Quillet alone")
     parser.add_argument("--no-floors", action="store_true",
                         help="leave out the bare Qt and bare X reference programs")
-    parser.add_argument("--only", choices=("startup", "reload", "save", "refresh", "soak",
+    parser.add_argument("--only", choices=("startup", "reload", "save", "refresh", "find", "soak",
                                            "soak-cjk", "showall"),
                         action="append", help="run only these parts (repeatable)")
     parser.add_argument("--soak-cycles", type=int, default=10000,
@@ -400,7 +406,7 @@ def main():
     parser.add_argument("--soak-platforms", default="offscreen,xcb",
                         help="Qt platforms of the soaks (default offscreen,xcb)")
     args = parser.parse_args()
-    parts = args.only or ["startup", "reload", "save", "refresh"]
+    parts = args.only or ["startup", "reload", "save", "refresh", "find"]
     build = os.path.abspath(args.build)
     if not args.no_build:
         subprocess.run(["cmake", "--build", build, "-j2", "--target", *TARGETS], check=True)
@@ -544,6 +550,22 @@ def main():
             add("  of which the durable write (ms)", r["save_part_write"], digits=2)
             add("  of which the list reload (ms)", r["save_part_reload"], digits=2)
             add("  of which the note-window refresh (ms)", r["save_part_refresh"], digits=2)
+        if "find" in parts:
+            texts = os.path.join(work, "find-notes")
+            with open(texts, "w", encoding="utf-8") as f:
+                f.write("\0".join(fixtures.find_texts(10000)))
+            log("find: 10,000 notes")
+            r = results(subprocess.run(
+                [os.path.join(build, "bench-bin", "quillet-find-bench"), texts,
+                 str(max(args.runs, 7))], capture_output=True, text=True, timeout=900),
+                "quillet-find-bench")
+            add("Find, %d notes: per keystroke, median (ms)" % r["find_notes"],
+                r["find_keystroke_median_ms"], target="< 30 ms",
+                met=r["find_keystroke_max_ms"] < 30, digits=2)
+            add("  longest keystroke (ms)", r["find_keystroke_max_ms"], digits=2)
+            add("  query given as text to every note, longest keystroke (ms)",
+                r["find_keystroke_text_max_ms"], digits=2)
+            add("  preparing the notes for matching (ms)", r["find_prepare_ms"], digits=2)
         if "refresh" in parts:
             grid = {}
             for rows_n in (1000, 4000):
