@@ -7,11 +7,13 @@ export DEBIAN_FRONTEND=noninteractive
 
 # Building: compiler, build tools, the Qt, SQLite and HTML parser (gumbo, which brings its
 # library libgumbo1 for running) headers and libraries, GLib's headers (the log-on entries are
-# GLib key files) and the X11 ICCCM helpers' (window hints; both libraries come with Qt's xcb
-# plugin already), clang-format, which checks the layout of the sources, and Unicode's Han
-# database (unicode-data) with Python, which make the find matcher's pinyin table from it.
+# GLib key files), the X11 ICCCM helpers' (window hints) and the X keyboard map (xcb-keysyms, for
+# the global shortcuts) (the X libraries come with Qt's xcb plugin already), clang-format, which
+# checks the layout of the sources, and Unicode's Han database (unicode-data) with Python, which
+# make the find matcher's pinyin table from it.
 BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev
-    libgumbo-dev libglib2.0-dev libxcb-icccm4-dev clang-format unicode-data python3"
+    libgumbo-dev libglib2.0-dev libxcb-icccm4-dev libxcb-keysyms1-dev clang-format unicode-data
+    python3"
 # Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font, a colour
 # emoji font (emoji in notes are otherwise empty boxes), certificates for https update lists,
 # and the sqlite3 tool for copying the note database by hand (the tests read it with it too).
@@ -20,10 +22,10 @@ RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk fonts-noto-color-emoji ca-c
 # Wayland compositor, the desktop-file and AppStream validators, Python with Pillow for the
 # harness and its screenshots, gio and dex for the log-on start entries, chattr for read-only
 # database files, and a private session bus with the accessibility bus and its Python client for
-# reading what a screen reader reads.
+# reading what a screen reader reads, and Tk for a window of another program.
 TESTS="xvfb xauth x11-utils x11-xserver-utils openbox xdotool trayer dex python3 python3-pil
     weston qt6-wayland desktop-file-utils appstream libglib2.0-bin e2fsprogs
-    dbus-daemon at-spi2-core python3-pyatspi"
+    dbus-daemon at-spi2-core python3-pyatspi python3-tk"
 
 $SUDO apt-get update -qq
 # shellcheck disable=SC2086 # the lists are split into package names on purpose

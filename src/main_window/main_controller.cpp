@@ -298,6 +298,13 @@ bool Class_主窗体::有便签窗口(const QString& 编号) const {
     });
 }
 
+bool Class_主窗体::有便签窗口显示() const {
+    const auto 快照 = platform::Forms::快照();
+    return std::any_of(快照.begin(), 快照.end(), [](const platform::Forms::条目& 条目) {
+        return 显示中的便签窗口(条目) != nullptr;
+    });
+}
+
 void Class_主窗体::关闭便签窗口(const QString& 编号) {
     // Every window of the note closes; the snapshot survives windows that go away meanwhile.
     for (const auto& 条目 : platform::Forms::快照()) {

@@ -36,6 +36,8 @@ class Class_主窗体 {
     void 刷新便签();
     // Whether a desktop window of the note with this id text is open.
     bool 有便签窗口(const QString& 编号) const;
+    // Whether any desktop note window is on the screen.
+    bool 有便签窗口显示() const;
     // Closes every desktop window of the note with this id text, going on past any error.
     void 关闭便签窗口(const QString& 编号);
 

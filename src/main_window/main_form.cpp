@@ -6,6 +6,7 @@
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
 #include "main_window/note_places.h"
+#include "main_window/shortcut_dialog.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/menu_key.h"
@@ -291,6 +292,14 @@ void Form_Main::创建菜单() {
         添加项(工具, QStringLiteral("工具_记住便签位置"), QStringLiteral("记住便签位置[&P]"),
                &Form_Main::工具_记住便签位置_Click);
     工具_记住便签位置->setCheckable(true);
+    工具_全局快捷键 = 添加项(工具, QStringLiteral("工具_全局快捷键"),
+                             QStringLiteral("全局快捷键[&K]…"), &Form_Main::工具_全局快捷键_Click);
+    if (!全局快捷键设置::可用()) {
+        工具_全局快捷键->setEnabled(false);
+        工具_全局快捷键->setToolTip(
+            QStringLiteral("在 Wayland 桌面上，程序无法登记在任何窗口中都能使用的快捷键"
+                           "（桌面不提供这项服务），所以此项不可用。"));
+    }
     工具->setToolTipsVisible(true);
     工具_桌面菜单 =
         添加项(工具, QStringLiteral("工具_桌面菜单"), QStringLiteral("添加桌面菜单便签[&D]"));
@@ -486,6 +495,13 @@ void Form_Main::显示后启动(const QString& 数据库路径) {
     // The notes have been read: the day's backup is of a database known to be good. Nothing
     // has written to it since.
     自动备份::每日备份(自定义变量::全局数据库(), 数据库路径, store::现在().date());
+    if (全局快捷键设置::可用()) {
+        全局快捷键_ = std::make_unique<全局快捷键设置::管理器>(
+            std::array<std::function<void()>, 全局快捷键设置::命令数>{
+                [this] { 保护执行([this] { 文件_新建_Click(); }); },
+                [this] { 保护执行([this] { 全部显示或隐藏(); }); }});
+        应用全局快捷键(全局快捷键设置::读取());
+    }
 }
 
 void Form_Main::再次启动(const QStringList& 参数) {
@@ -809,6 +825,40 @@ void Form_Main::工具_记住便签位置_Click() {
         显示错误(
             QStringLiteral("无法保存“记住便签位置”的设置：配置文件夹可能不可写。设置没有改变。"),
             消息框父窗口());
+    }
+}
+
+void Form_Main::工具_全局快捷键_Click() {
+    if (!全局快捷键_) {
+        return;
+    }
+    const std::optional<全局快捷键设置::设定> 新设定 =
+        全局快捷键设置::询问(this, 全局快捷键_->当前());
+    if (!新设定) {
+        return;
+    }
+    if (!全局快捷键设置::保存(*新设定)) {
+        显示错误(QStringLiteral("无法保存全局快捷键的设置：配置文件夹可能不可写。快捷键没有改变。"),
+                 消息框父窗口());
+        return;
+    }
+    应用全局快捷键(*新设定);
+}
+
+void Form_Main::应用全局快捷键(const 全局快捷键设置::设定& 设定) {
+    const QString 问题 = 全局快捷键_->应用(设定);
+    if (!问题.isEmpty()) {
+        // Told from the event loop: the start, or the command, has finished its work.
+        QTimer::singleShot(
+            0, this, [this, 问题] { 消息::显示(消息框父窗口(), QMessageBox::Warning, 问题); });
+    }
+}
+
+void Form_Main::全部显示或隐藏() {
+    if (主窗体对象().有便签窗口显示()) {
+        托盘菜单_全部隐藏_Click();
+    } else {
+        托盘菜单_全部显示_Click();
     }
 }
 

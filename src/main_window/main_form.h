@@ -2,6 +2,7 @@
 
 #include "desktop_note/note_window.h"
 #include "editor/editor_dialog.h"
+#include "main_window/global_shortcuts.h"
 #include "main_window/main_controller.h"
 #include "platform/forms/forms.h"
 
@@ -84,6 +85,7 @@ class Form_Main : public QMainWindow,
     QAction* 工具_开机启动 = nullptr;
     QAction* 工具_桌面菜单 = nullptr;
     QAction* 工具_记住便签位置 = nullptr;
+    QAction* 工具_全局快捷键 = nullptr;
 
     // A menu item (or separator) by its name, such as "文件_新建"; nullptr for none.
     QAction* 菜单项(const QString& 名称) const;
@@ -114,6 +116,7 @@ class Form_Main : public QMainWindow,
     void 编辑_刷新列表_Click() override;
     void 工具_开机启动_Click();
     void 工具_记住便签位置_Click();
+    void 工具_全局快捷键_Click();
     void 帮助_关于_Click();
     void 托盘菜单_新建_Click();
     void 托盘菜单_显示窗口_Click();
@@ -139,6 +142,9 @@ class Form_Main : public QMainWindow,
     void TrayIcon_MouseButton(Qt::MouseButton 按键);
     void Timer_自动升级_Timer();
     void Form_Resize();
+    // The global shortcut of show or hide: hides every note when any is on the screen, else
+    // shows them all.
+    void 全部显示或隐藏();
 
     // Ends the program without a question: every window closes in load order, then the main
     // window and the database, then the event loop. The exit command runs it after a Yes.
@@ -184,10 +190,13 @@ class Form_Main : public QMainWindow,
     // The start's work that no window needs for its first picture: run from the event loop
     // once the windows have been shown.
     void 显示后启动(const QString& 数据库路径);
+    // Takes the global shortcuts of the setting; tells the user of those that cannot be had.
+    void 应用全局快捷键(const 全局快捷键设置::设定& 设定);
 
     主窗体启动选项 选项_;
     std::unique_ptr<Class_主窗体> 主窗体对象_;
     std::shared_ptr<便签位置::记录器> 便签位置_;
+    std::unique_ptr<全局快捷键设置::管理器> 全局快捷键_;
     QWidget* 客户区_ = nullptr;
     bool 退出标志_ = false;
     bool 正在退出_ = false;

@@ -12,6 +12,7 @@ Q_LOGGING_CATEGORY(lcEditor, "quillet.editor")
 Q_LOGGING_CATEGORY(lcMain, "quillet.main")
 Q_LOGGING_CATEGORY(lcUpdate, "quillet.update")
 Q_LOGGING_CATEGORY(lcStartup, "quillet.startup")
+Q_LOGGING_CATEGORY(lcHotkey, "quillet.hotkey")
 
 namespace platform::log {
 

@@ -18,6 +18,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcEditor)    // quillet.editor: the note editor
 Q_DECLARE_LOGGING_CATEGORY(lcMain)      // quillet.main: main window, list, tray, commands
 Q_DECLARE_LOGGING_CATEGORY(lcUpdate)    // quillet.update: the update library
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)   // quillet.startup: Qt's catalogue, one program per database
+Q_DECLARE_LOGGING_CATEGORY(lcHotkey)    // quillet.hotkey: global shortcuts
 
 namespace platform::log {
 
