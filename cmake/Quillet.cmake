@@ -15,6 +15,7 @@ function(quillet_test name)
     # Test programs stay out of bin/, which holds only what a user runs.
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-bin)
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     set(home ${CMAKE_BINARY_DIR}/test-home/${name})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES

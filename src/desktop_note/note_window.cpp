@@ -4,6 +4,7 @@
 #include "platform/controls/colour.h"
 #include "platform/controls/menu_key.h"
 #include "platform/controls/text_prefix.h"
+#include "platform/forms/layouts.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 #include "platform/forms/window_look.h"
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <algorithm>
@@ -46,13 +48,17 @@ Form_Quillet::Form_Quillet(便签菜单宿主& 宿主)
     Label_Quillet_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label_Quillet_->setAutoFillBackground(false);  // the window's colour shows behind the text
     Label_Quillet_->setCursor(Qt::ArrowCursor);
-    Label_Quillet_->move(缇转像素(60), 缇转像素(60));
+    // The text fills the window inside a margin; the window keeps whatever size it is given.
+    auto* 布局 = new QVBoxLayout(this);
+    布局->setSizeConstraint(QLayout::SetNoConstraint);
+    布局->setContentsMargins(platform::缇边距(60, 60, 60, 60));
+    布局->addWidget(Label_Quillet_);
+    platform::可缩至零(Label_Quillet_);
     // The label handles its own mouse events; none of them reach the window's margin handlers.
     Label_Quillet_->setAttribute(Qt::WA_NoMousePropagation);
     Label_Quillet_->installEventFilter(this);
 
     Form_Load();
-    Form_Resize();
     platform::绘制后释放像素缓冲(this);
 }
 
@@ -76,17 +82,6 @@ void Form_Quillet::设置文字颜色(std::int32_t 颜色) {
 
 void Form_Quillet::Form_Load() {
     边框宽度_ = desktop_note::计算边框宽度();
-}
-
-void Form_Quillet::Form_Resize() {
-    const QSizeF 标签 =
-        desktop_note::标签尺寸缇(QSizeF(platform::像素转缇(width()), platform::像素转缇(height())));
-    Label_Quillet_->resize(缇转像素(标签.width()), 缇转像素(标签.height()));
-}
-
-void Form_Quillet::resizeEvent(QResizeEvent* 事件) {
-    QWidget::resizeEvent(事件);
-    Form_Resize();
 }
 
 QPointF Form_Quillet::缇坐标(QMouseEvent* 事件) const {

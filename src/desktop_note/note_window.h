@@ -54,7 +54,6 @@ class Form_Quillet : public QWidget, public platform::Form {
     bool 正在手动拖动() const { return 手动拖动_; }
 
   protected:
-    void resizeEvent(QResizeEvent* 事件) override;
     void mousePressEvent(QMouseEvent* 事件) override;
     void mouseMoveEvent(QMouseEvent* 事件) override;
     void mouseReleaseEvent(QMouseEvent* 事件) override;
@@ -63,7 +62,6 @@ class Form_Quillet : public QWidget, public platform::Form {
 
   private:
     void Form_Load();
-    void Form_Resize();
     void Form_MouseDown(QMouseEvent* 事件);
     void Form_MouseMove(QMouseEvent* 事件);
     void Form_MouseUp(QMouseEvent* 事件);

@@ -100,10 +100,6 @@ std::int16_t 计算边框宽度() {
     return static_cast<std::int16_t>(std::lround(platform::像素转缇(3)));
 }
 
-QSizeF 标签尺寸缇(QSizeF 窗口缇) {
-    return {std::max(0.0, 窗口缇.width() - 120.0), std::max(0.0, 窗口缇.height() - 120.0)};
-}
-
 QRect 拖动后几何(const QRect& 起始, Qt::Edges 边, QPoint 位移, QSize 最小) {
     if (边 == Qt::Edges()) {
         return 起始.translated(位移);

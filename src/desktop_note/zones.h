@@ -51,10 +51,6 @@ Qt::CursorShape 光标形状(指针形状 形状);
 // Width of the resize band: 3 pixels in twips, rounded to the nearest integer.
 std::int16_t 计算边框宽度();
 
-// The label's size for a window of the given outer size, both in twips: 120 twips less on
-// each axis (a 60-twip margin all round), never negative.
-QSizeF 标签尺寸缇(QSizeF 窗口缇);
-
 // Geometry of a window being moved or resized by hand, from its geometry when the drag
 // started and how far the pointer has gone since. An empty edge set moves the window; other
 // edges follow the pointer while the opposite ones stay put. Width and height never drop

@@ -5,7 +5,7 @@
 #include "platform/controls/colour.h"
 #include "platform/controls/shared_icon.h"
 #include "platform/dao/dao.h"
-#include "platform/forms/twips.h"
+#include "platform/forms/layouts.h"
 #include "platform/forms/window_look.h"
 #include "services/message_box.h"
 #include "store/globals.h"
@@ -23,11 +23,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
 
-using platform::像素转缇;
 using platform::缇转像素;
 using platform::controls::ColorPicker;
 
@@ -36,14 +36,12 @@ namespace {
 // The editor as designed, in twips.
 constexpr int 客户区宽 = 7845;
 constexpr int 客户区高 = 6735;
-constexpr float 内容框左 = 30;
-constexpr float 内容框上 = 450;
-constexpr float 内容框下边距 = 45;
-constexpr float 内容框右边距 = 75;
 
 constexpr std::int32_t 按钮文字颜色 = static_cast<std::int32_t>(0x80000012u);
 
-// Left, Top, Width, Height in twips.
+// Left, Top, Width, Height in twips. The buttons and the hidden options keep the design's
+// place whatever the window's size: a row layout would squeeze them together, and move them,
+// once the window is narrower than the row.
 void 放置(QWidget* 控件, int 左, int 上, int 宽, int 高) {
     控件->setGeometry(缇转像素(左), 缇转像素(上), 缇转像素(宽), 缇转像素(高));
 }
@@ -89,11 +87,6 @@ qsizetype 载入段尾(const QString& 文字, qsizetype 起点) {
     return 尾;
 }
 
-内容框尺寸 计算内容框尺寸(float 客户区宽度, float 客户区高度) {
-    return {std::max(0.0f, 客户区宽度 - 内容框右边距),
-            std::max(0.0f, 客户区高度 - 内容框上 - 内容框下边距)};
-}
-
 bool 可完整保存(const QString& 内容) {
     // Neither a null character nor half a surrogate pair, which UTF-8 cannot carry; one pass,
     // for texts of megabytes.
@@ -137,8 +130,13 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
     放置(高级选项_, 6810, 120, 975, 255);
     高级选项_->hide();
 
+    // The content box fills the window below the buttons, inside a margin.
     内容_ = new QPlainTextEdit(this);
-    放置(内容_, 30, 450, 7785, 5595);
+    auto* 布局 = new QVBoxLayout(this);
+    布局->setSizeConstraint(QLayout::SetNoConstraint);  // the window keeps any size it is given
+    布局->setContentsMargins(platform::缇边距(30, 450, 45, 45));
+    布局->addWidget(内容_);
+    platform::可缩至零(内容_);
     内容_->setTabChangesFocus(true);  // Tab moves on through the controls; Enter makes a new line
     内容_->setAccessibleName(QStringLiteral("便签内容"));
     内容_->setAccessibleDescription(QStringLiteral("便签的文字。回车键换行，Tab 键转到保存按钮"));
@@ -255,26 +253,10 @@ void Form_添加便签::完成载入() {
     }
 }
 
-void Form_添加便签::Form_Resize() {
-    if (isMinimized()) {
-        return;
-    }
-    const 内容框尺寸 尺寸 = 计算内容框尺寸(static_cast<float>(像素转缇(width())),
-                                           static_cast<float>(像素转缇(height())));
-    内容_->setGeometry(缇转像素(内容框左), 缇转像素(内容框上), 缇转像素(尺寸.宽),
-                       缇转像素(尺寸.高));
-}
-
-void Form_添加便签::resizeEvent(QResizeEvent* 事件) {
-    QWidget::resizeEvent(事件);
-    Form_Resize();
-}
-
 void Form_添加便签::changeEvent(QEvent* 事件) {
     QWidget::changeEvent(事件);
-    // A window restored from its minimised state lays its controls out again.
     if (事件->type() == QEvent::WindowStateChange) {
-        Form_Resize();
+        platform::最小化时冻结(*layout(), isMinimized());
     }
 }
 

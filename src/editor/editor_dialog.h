@@ -31,13 +31,6 @@ class 编辑器宿主 {
     virtual void 选中便签(std::int32_t 编号) = 0;  // select the saved note's row
 };
 
-// The content box's size in twips for a client area in twips; never negative.
-struct 内容框尺寸 {
-    float 宽;
-    float 高;
-};
-内容框尺寸 计算内容框尺寸(float 客户区宽, float 客户区高);
-
 // Whether the database keeps a note text exactly as typed: it cannot hold a NUL character
 // (the statement would end there) nor a broken UTF-16 surrogate.
 bool 可完整保存(const QString& 内容);
@@ -100,10 +93,8 @@ class Form_添加便签 : public QWidget, public platform::Form {
 
     void PushButton_保存并关闭_Click();
     void PushButton_保存且继续添加_Click();
-    void Form_Resize();
 
   protected:
-    void resizeEvent(QResizeEvent* 事件) override;
     void changeEvent(QEvent* 事件) override;
 
   private:

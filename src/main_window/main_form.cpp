@@ -2,7 +2,6 @@
 
 #include "editor/drafts.h"
 #include "main_window/busy_wait.h"
-#include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
 #include "main_window/note_places.h"
@@ -12,6 +11,7 @@
 #include "platform/controls/menu_key.h"
 #include "platform/controls/webpane.h"
 #include "platform/dao/dao.h"
+#include "platform/forms/layouts.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
 #include "platform/forms/window_look.h"
@@ -37,6 +37,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -47,6 +48,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <algorithm>
@@ -139,7 +141,6 @@ void Form_Main::创建控件() {
     客户区_ = new QWidget(this);
     客户区_->setObjectName(QStringLiteral("客户区"));
     setCentralWidget(客户区_);
-    客户区_->installEventFilter(this);
 
     WebBrowser_广告 = new platform::controls::WebPane(客户区_);
     WebBrowser_广告->setObjectName(QStringLiteral("WebBrowser_广告"));
@@ -171,9 +172,7 @@ void Form_Main::创建控件() {
             }
         });
 
-    WebBrowser_广告->setGeometry(0, 0, 缇转像素(9465), 缇转像素(1005));
-    TabControl_Main->setGeometry(缇转像素(30), 缇转像素(1050), 缇转像素(9435), 缇转像素(6075));
-    ListView_Quillet->setGeometry(缇转像素(30), 缇转像素(330), 缇转像素(9345), 缇转像素(5685));
+    布置控件();
     setTabOrder(TabControl_Main, ListView_Quillet);
     setTabOrder(ListView_Quillet, WebBrowser_广告);
     // The keyboard starts in the list, the control the window is for.
@@ -219,6 +218,34 @@ void Form_Main::创建控件() {
                                  break;
                          }
                      });
+}
+
+void Form_Main::布置控件() {
+    // The advertisement pane spans the top at its own height; the tab control fills the rest,
+    // a gap below the pane. Both share the client area's one cell, the tab control held off
+    // the pane by its margins rather than stacked below it: a stack would squeeze the pane
+    // and pull the tab control up once the client area is lower than the pane, where now
+    // the tab control's height stops at zero and the pane keeps its own.
+    auto* 客户区布局 = new QGridLayout(客户区_);
+    客户区布局->setContentsMargins(0, 0, 0, 0);
+    WebBrowser_广告->setFixedHeight(缇转像素(1005));
+    WebBrowser_广告->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    客户区布局->addWidget(WebBrowser_广告, 0, 0, Qt::AlignTop);
+    auto* 标签区 = new QVBoxLayout;
+    标签区->setContentsMargins(platform::缇边距(30, 1050, 0, 0));
+    标签区->addWidget(TabControl_Main);
+    客户区布局->addLayout(标签区, 0, 0);
+
+    // The list sits on the tab control, inset from its edges.
+    列表区 = new QVBoxLayout(TabControl_Main);
+    列表区->setContentsMargins(platform::缇边距(30, 330, 60, 45));
+    列表区->setSpacing(缇转像素(45));
+    列表区->addWidget(ListView_Quillet);
+
+    for (QWidget* 控件 : {客户区_, static_cast<QWidget*>(TabControl_Main),
+                          static_cast<QWidget*>(ListView_Quillet)}) {
+        platform::可缩至零(控件);
+    }
 }
 
 void Form_Main::设置无障碍说明() {
@@ -537,20 +564,7 @@ void Form_Main::报告无法加锁(const QString& 数据库路径, const QString
 }
 
 void Form_Main::Form_Resize() {
-    if (isMinimized()) {
-        return;
-    }
-    const float W = static_cast<float>(platform::像素转缇(客户区_->width()));
-    const float H = static_cast<float>(platform::像素转缇(客户区_->height()));
-    const auto 标签 = 主窗体布局::标签尺寸(W, H);
-    TabControl_Main->resize(缇转像素(标签.宽), TabControl_Main->height());
-    TabControl_Main->resize(TabControl_Main->width(), 缇转像素(标签.高));
-    // The list follows the tab control's size as the control took it.
-    const 主窗体布局::尺寸 回读{static_cast<float>(platform::像素转缇(TabControl_Main->width())),
-                                static_cast<float>(platform::像素转缇(TabControl_Main->height()))};
-    const auto 列表 = 主窗体布局::列表尺寸(回读);
-    ListView_Quillet->resize(缇转像素(列表.宽), 缇转像素(列表.高));
-    WebBrowser_广告->resize(缇转像素(主窗体布局::广告宽(W)), WebBrowser_广告->height());
+    platform::最小化时冻结(*客户区_->layout(), isMinimized());
 }
 
 void Form_Main::changeEvent(QEvent* 事件) {
@@ -569,11 +583,6 @@ void Form_Main::隐藏到托盘() {
 
 bool Form_Main::eventFilter(QObject* 对象, QEvent* 事件) {
     switch (事件->type()) {
-        case QEvent::Resize:
-            if (对象 == 客户区_) {
-                Form_Resize();
-            }
-            break;
         case QEvent::ShortcutOverride:
         case QEvent::KeyPress: {
             // Ctrl+A belongs to the hidden item 编辑_全选, which does nothing: no control of

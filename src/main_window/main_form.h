@@ -21,6 +21,7 @@ class QMenu;
 class QSystemTrayIcon;
 class QTabWidget;
 class QTimer;
+class QVBoxLayout;
 class Class_主窗体;
 namespace 便签位置 {
 class 记录器;
@@ -68,6 +69,8 @@ class Form_Main : public QMainWindow,
     platform::controls::WebPane* WebBrowser_广告 = nullptr;
     QTabWidget* TabControl_Main = nullptr;
     platform::controls::ListView* ListView_Quillet = nullptr;
+    // The list's container on the tab control: a control inserted at 0 sits above the list.
+    QVBoxLayout* 列表区 = nullptr;
     QTimer* Timer_自动升级 = nullptr;
     // Looks every few minutes whether the day has changed, for the day's backup.
     QTimer* Timer_每日备份 = nullptr;
@@ -165,6 +168,7 @@ class Form_Main : public QMainWindow,
 
   private:
     void 创建控件();
+    void 布置控件();        // the layouts that place the controls and follow the window
     void 设置无障碍说明();  // names and descriptions a screen reader gives the controls
     void 创建菜单();
     QAction* 添加项(QMenu* 菜单, const QString& 名称, const QString& 标题,

@@ -1,11 +1,12 @@
 #include "services/about_dialog.h"
 
-#include "platform/forms/twips.h"
+#include "platform/forms/layouts.h"
 #include "platform/forms/window_look.h"
 #include "platform/shell/shell.h"
 #include "services/message_box.h"
 #include "services/site.h"
 
+#include <QBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,11 +24,6 @@ QString 版本文字(int 主版本, int 次版本, int 修订号) {
 }
 
 namespace {
-
-// Positions and sizes in twips: Left, Top, Width, Height.
-void 放置(QWidget* 控件, int 左, int 上, int 宽, int 高) {
-    控件->setGeometry(缇转像素(左), 缇转像素(上), 缇转像素(宽), 缇转像素(高));
-}
 
 void 设置文字颜色(QWidget* 控件, const QColor& 颜色) {
     QPalette 调色板 = 控件->palette();
@@ -79,17 +75,17 @@ frmAbout::frmAbout()
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       platform::Form(this) {
     picIcon_ = new QLabel(this);
-    放置(picIcon_, 120, 120, 480, 480);
+    picIcon_->setFixedSize(缇转像素(480), 缇转像素(480));
 
     lblTitle_ = new QLabel(QStringLiteral("应用程序标题"), this);
     QFont 标题字体 = lblTitle_->font();
     标题字体.setBold(true);
     lblTitle_->setFont(标题字体);
     设置文字颜色(lblTitle_, Qt::black);
-    放置(lblTitle_, 780, 120, 4830, 285);
+    lblTitle_->setFixedHeight(缇转像素(285));
 
     lblVersion_ = new QLabel(QStringLiteral("版本"), this);
-    放置(lblVersion_, 780, 435, 4830, 255);
+    lblVersion_->setFixedHeight(缇转像素(255));
 
     lblDescription_ = new QLabel(
         QStringLiteral(
@@ -101,32 +97,61 @@ frmAbout::frmAbout()
     lblDescription_->setWordWrap(true);
     lblDescription_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     设置文字颜色(lblDescription_, Qt::black);
-    放置(lblDescription_, 120, 720, 5490, 1440);
+    lblDescription_->setFixedHeight(缇转像素(1440));
 
     // The etched separator: a grey line with a white line of width 2 just below it.
     Line1_ = 线条(this, QColor(0x80, 0x80, 0x80));
-    放置(Line1_, 120, 2250, 5490, 15);
+    Line1_->setFixedHeight(缇转像素(15));
     Line2_ = 线条(this, Qt::white);
-    放置(Line2_, 120, 2265, 5490, 30);
+    Line2_->setFixedHeight(缇转像素(30));
 
     lblDisclaimer_ = new QLabel(QStringLiteral("官方网站："), this);
     设置文字颜色(lblDisclaimer_, Qt::black);
-    lblDisclaimer_->move(缇转像素(120), 缇转像素(2400));
-    lblDisclaimer_->adjustSize();
-
     链接_ = new 链接标签(this);
     链接_->setText(站点::官方网站地址());
-    链接_->move(lblDisclaimer_->geometry().right() + 1 + 缇转像素(60), 缇转像素(2400));
-    链接_->adjustSize();
 
     cmdOK_ = new QPushButton(QStringLiteral("确定"), this);
     cmdOK_->setDefault(true);
-    放置(cmdOK_, 4485, 2655, 1125, 345);
+    cmdOK_->setFixedSize(缇转像素(1125), 缇转像素(345));
     connect(cmdOK_, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
+    布置控件();
     setFixedSize(缇转像素(客户区宽), 缇转像素(客户区高));
     Form_Load();
     cmdOK_->setFocus();
+}
+
+void frmAbout::布置控件() {
+    // The icon beside the title and version; the description and the separator below them;
+    // the last row holds the site's label and link at its top and 确定 at its bottom right.
+    auto* 标题列 = new QVBoxLayout;
+    标题列->setSpacing(缇转像素(30));
+    标题列->addWidget(lblTitle_);
+    标题列->addWidget(lblVersion_);
+    auto* 标题行 = new QHBoxLayout;
+    标题行->setSpacing(缇转像素(180));
+    标题行->addWidget(picIcon_, 0, Qt::AlignTop);
+    标题行->addLayout(标题列);
+
+    auto* 网站行 = new QHBoxLayout;
+    网站行->setSpacing(缇转像素(60));
+    网站行->addWidget(lblDisclaimer_, 0, Qt::AlignLeft | Qt::AlignTop);
+    网站行->addWidget(链接_, 0, Qt::AlignLeft | Qt::AlignTop);
+    网站行->addStretch();
+    网站行->addWidget(cmdOK_, 0, Qt::AlignBottom);
+
+    auto* 布局 = new QVBoxLayout(this);
+    布局->setSizeConstraint(QLayout::SetNoConstraint);  // the dialog's size is fixed below
+    布局->setContentsMargins(platform::缇边距(120, 120, 120, 90));
+    布局->setSpacing(0);
+    布局->addLayout(标题行);
+    布局->addSpacing(缇转像素(30));
+    布局->addWidget(lblDescription_);
+    布局->addSpacing(缇转像素(90));
+    布局->addWidget(Line1_);
+    布局->addWidget(Line2_);
+    布局->addSpacing(缇转像素(105));
+    布局->addLayout(网站行, 1);
 }
 
 void frmAbout::Form_Load() {

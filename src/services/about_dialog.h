@@ -29,12 +29,9 @@ class frmAbout : public QWidget, public platform::Form {
     QLabel* picIcon() const { return picIcon_; }
     QLabel* lblTitle() const { return lblTitle_; }
     QLabel* lblVersion() const { return lblVersion_; }
-    QLabel* lblDescription() const { return lblDescription_; }
     QLabel* lblDisclaimer() const { return lblDisclaimer_; }
     链接标签* Label_链接官方网站() const { return 链接_; }
     QPushButton* cmdOK() const { return cmdOK_; }
-    QWidget* Line1() const { return Line1_; }
-    QWidget* Line2() const { return Line2_; }
 
     void cmdOK_Click();
 
@@ -43,6 +40,7 @@ class frmAbout : public QWidget, public platform::Form {
 
   private:
     void Form_Load();
+    void 布置控件();
 
     QLabel* picIcon_;
     QLabel* lblTitle_;

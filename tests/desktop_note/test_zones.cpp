@@ -116,12 +116,6 @@ class TestZones : public QObject {
         QCOMPARE(光标形状(指针形状::默认), Qt::ArrowCursor);
     }
 
-    void labelKeepsMarginAndNeverGoesNegative() {
-        QCOMPARE(标签尺寸缇(QSizeF(2550, 1800)), QSizeF(2430, 1680));
-        QCOMPARE(标签尺寸缇(QSizeF(120, 121)), QSizeF(0, 1));
-        QCOMPARE(标签尺寸缇(QSizeF(15, 0)), QSizeF(0, 0));
-    }
-
     void manualDragGeometry() {
         const QRect 起始(100, 50, 170, 120);
         const QSize 最小(1, 1);

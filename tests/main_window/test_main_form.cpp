@@ -1,9 +1,9 @@
 // The main window as a whole: start-up, the menu tree and its look, layout, closing.
 
 #include "main_form_fixture.h"
+#include "support/layout_relations.h"
 
 #include "desktop_note/note_window.h"
-#include "main_window/layout.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
 #include "platform/controls/colour.h"
@@ -298,43 +298,25 @@ class MainFormTest : public QObject {
         }
     }
 
+    // The captions and their access keys are what the end-to-end tests press; here, the keys
+    // that work without opening a menu, and the items that are there but never shown.
     void menuItems_data() {
         QTest::addColumn<QString>("名称");
-        QTest::addColumn<QString>("标题");
         QTest::addColumn<QKeySequence>("快捷键");
         QTest::addColumn<bool>("可见");
-        const QKeySequence 无;
-        auto 行 = [](const char* 名称, const char* 标题, QKeySequence 键, bool 可见) {
-            QTest::newRow(名称) << QString::fromUtf8(名称) << QString::fromUtf8(标题) << 键 << 可见;
+        auto 行 = [](const char* 名称, QKeySequence 键, bool 可见) {
+            QTest::newRow(名称) << QString::fromUtf8(名称) << 键 << 可见;
         };
-        行("文件_新建", "新建便签[&N]", QKeySequence(Qt::CTRL | Qt::Key_N), true);
-        行("文件_退出", "退出程序[&X]", 无, true);
-        行("编辑_全选", "全选便签[&A]", QKeySequence(Qt::CTRL | Qt::Key_A), false);
-        行("编辑_删除", "删除便签[&D]", QKeySequence(Qt::Key_Delete), true);
-        行("编辑_修改", "修改便签[&E]", QKeySequence(Qt::CTRL | Qt::Key_E), true);
-        行("编辑_刷新列表", "刷新列表[&F]", QKeySequence(Qt::Key_F5), true);
-        行("工具_开机启动", "开机自动启动程序[&R]", 无, true);
-        行("工具_桌面菜单", "添加桌面菜单便签[&D]", 无, false);
-        行("帮助_关于", "关于[&A]", 无, true);
-        行("托盘菜单_新建", "新建便签[&N]", 无, true);
-        行("托盘菜单_显示窗口", "显示窗口[&W]", 无, true);
-        行("托盘菜单_全部隐藏", "全部隐藏[&H]", 无, true);
-        行("托盘菜单_全部显示", "全部显示[&S]", 无, true);
-        行("托盘菜单_退出程序", "退出程序[&X]", 无, true);
-        行("列表菜单_新建", "新建便签[&N]", 无, true);
-        行("列表菜单_全部隐藏", "全部隐藏[&H]", 无, true);
-        行("列表菜单_全部显示", "全部显示[&S]", 无, true);
-        行("列表菜单_删除", "删除便签[&D]", 无, true);
-        行("列表菜单_修改", "修改便签[&E]", 无, true);
-        行("列表菜单_刷新列表", "刷新列表[&F]", 无, true);
-        行("便签菜单_修改", "修改便签[&E]", 无, true);
-        行("便签菜单_删除", "删除便签[&D]", 无, true);
-        行("便签菜单_关闭窗口", "关闭窗口[&C]", 无, true);
+        行("文件_新建", QKeySequence(Qt::CTRL | Qt::Key_N), true);
+        行("编辑_全选", QKeySequence(Qt::CTRL | Qt::Key_A), false);
+        行("编辑_删除", QKeySequence(Qt::Key_Delete), true);
+        行("编辑_修改", QKeySequence(Qt::CTRL | Qt::Key_E), true);
+        行("编辑_刷新列表", QKeySequence(Qt::Key_F5), true);
+        行("工具_桌面菜单", QKeySequence(), false);
     }
 
     void menuItems() {
         QFETCH(QString, 名称);
-        QFETCH(QString, 标题);
         QFETCH(QKeySequence, 快捷键);
         QFETCH(bool, 可见);
         程序目录 目录;
@@ -342,7 +324,6 @@ class MainFormTest : public QObject {
         Form_Main* 窗口 = 新主窗口(目录);
         QAction* 项 = 窗口->菜单项(名称);
         QVERIFY(项);
-        QCOMPARE(项->text(), 标题);
         QCOMPARE(项->shortcut(), 快捷键);
         QCOMPARE(项->isVisible(), 可见);
         if (!快捷键.isEmpty()) {
@@ -420,14 +401,14 @@ class MainFormTest : public QObject {
         }
     }
 
+    // Every colour setting reaches the menus' sheet (the end-to-end tests see the menu bar's
+    // colour on the screen, which also settles the colour's byte order).
     void styleSheetCarriesTheSettings() {
         const 菜单样式设置& 设置 = 主菜单样式();
         const QString 表 = 生成菜单样式表(设置);
         auto 有 = [&](std::int32_t 值) {
             return 表.contains(platform::controls::转为颜色(值).name(), Qt::CaseInsensitive);
         };
-        QVERIFY(表.contains(QStringLiteral("#fffbc6")));  // 0x00C6FBFF: red in the low byte
-        QVERIFY(表.contains(QStringLiteral("#a5c3ff")));  // menu bar, 0x00FFC3A5
         for (std::int32_t 值 :
              {设置.userselectedmenubackcolour, 设置.userselectedmenubordercolour,
               设置.usertopmenubackcolour, 设置.usertopmenuselectedcolour, 设置.usertopmenuhotcolour,
@@ -437,10 +418,6 @@ class MainFormTest : public QObject {
             QVERIFY2(有(值), qPrintable(QString::number(值, 16)));
         }
         QVERIFY(表.contains(QStringLiteral("qlineargradient")));
-        QVERIFY(表.indexOf(QStringLiteral("#ffffff")) <
-                表.indexOf(QStringLiteral("stop:1 #a5c3ff")));
-        QVERIFY(表.contains(QStringLiteral("\"宋体\"")));
-        QVERIFY(表.contains(QStringLiteral("9pt")));
 
         // Changing a setting changes the sheet: it is generated, not fixed text.
         菜单样式设置 另一个 = 设置;
@@ -472,43 +449,22 @@ class MainFormTest : public QObject {
         QCOMPARE(应用项目图像(主菜单样式(), {窗口->文件, 窗口->编辑, 窗口->托盘菜单}), 3);
     }
 
-    void layoutArithmetic() {
-        using namespace 主窗体布局;
-        const auto 标签 = 标签尺寸(9480, 7140);
-        QCOMPARE(标签.宽, 9450.0f);
-        QCOMPARE(标签.高, 6090.0f);
-        const auto 列表 = 列表尺寸(标签);
-        QCOMPARE(列表.宽, 9360.0f);
-        QCOMPARE(列表.高, 5715.0f);
-        QCOMPARE(广告宽(9480), 9480.0f);
-        // Below the offsets nothing goes negative.
-        const auto 小 = 标签尺寸(15, 1000);
-        QCOMPARE(小.宽, 0.0f);
-        QCOMPARE(小.高, 0.0f);
-        QCOMPARE(列表尺寸({80, 300}).宽, 0.0f);
-        QCOMPARE(列表尺寸({80, 300}).高, 0.0f);
-        QCOMPARE(列表尺寸({100, 400}).宽, 10.0f);
-        QCOMPARE(列表尺寸({100, 400}).高, 25.0f);
-        QCOMPARE(广告宽(-15), 0.0f);
-    }
-
-    void layoutFollowsTheClientArea() {
+    void controlsFollowTheWindow() {
         程序目录 目录;
         QVERIFY(目录.有效());
         Form_Main* 窗口 = 新主窗口(目录);
         QCOMPARE(窗口->Form_Load(), 0);
         QWidget* 客户区 = 窗口->centralWidget();
         QCOMPARE(客户区->size(), QSize(632, 476));
-
-        窗口->resize(800, 600);
-        QCoreApplication::processEvents();
-        const int W = 客户区->width();
-        const int H = 客户区->height();
-        QCOMPARE(窗口->TabControl_Main->geometry(), QRect(2, 70, W - 2, H - 70));
-        QCOMPARE(窗口->ListView_Quillet->geometry(), QRect(2, 22, W - 2 - 6, H - 70 - 25));
-        QCOMPARE(窗口->WebBrowser_广告->geometry(), QRect(0, 0, W, 67));
+        检查布局关系(客户区,
+                     [&](QSize 尺寸) { 窗口->resize(尺寸 + (窗口->size() - 客户区->size())); },
+                     {{窗口->WebBrowser_广告, Qt::Horizontal},
+                      {窗口->TabControl_Main, Qt::Horizontal | Qt::Vertical},
+                      {窗口->ListView_Quillet, Qt::Horizontal | Qt::Vertical}});
 
         // Minimised: nothing changes, whatever the client area does meanwhile.
+        窗口->resize(800, 600);
+        QCoreApplication::processEvents();
         const QRect 之前 = 窗口->TabControl_Main->geometry();
         窗口->showMinimized();
         QCoreApplication::processEvents();
@@ -517,19 +473,10 @@ class MainFormTest : public QObject {
         窗口->resize(700, 500);
         QCoreApplication::processEvents();
         QCOMPARE(窗口->TabControl_Main->geometry(), 之前);
-        // Restored: the rule applies to the new size.
+        // Restored: the controls follow the new size.
         窗口->showNormal();
         QCoreApplication::processEvents();
-        QCOMPARE(窗口->TabControl_Main->width(), 客户区->width() - 2);
-
-        // Smaller than the offsets: sizes stop at zero.
-        客户区->resize(5, 40);
-        QCOMPARE(窗口->TabControl_Main->size(), QSize(3, 0));
-        QCOMPARE(窗口->ListView_Quillet->size(), QSize(0, 0));
-        QCOMPARE(窗口->WebBrowser_广告->size(), QSize(5, 67));
-        // Left and top edges never move.
-        QCOMPARE(窗口->TabControl_Main->pos(), QPoint(2, 70));
-        QCOMPARE(窗口->ListView_Quillet->pos(), QPoint(2, 22));
+        QCOMPARE(窗口->TabControl_Main->width() - 之前.width(), -100);
     }
 
     void frameCloseHidesWhenThereIsATray() {

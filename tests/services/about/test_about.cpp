@@ -38,40 +38,26 @@ class AboutTest : public QObject {
         QCOMPARE(对话框->windowTitle(), QStringLiteral("关于 Quillet-4862"));
         QCOMPARE(对话框->lblTitle()->text(), QStringLiteral("Quillet-4862"));
         QCOMPARE(对话框->lblVersion()->text(), QStringLiteral("版本 3.8.0.3"));
-        const QStringList 行 = 对话框->lblDescription()->text().split(QLatin1Char('\n'));
-        QCOMPARE(行.size(), 3);
-        QCOMPARE(行[0], QStringLiteral("现在就丢掉传统纸质便笺，改用完全免费的Quillet软件！"));
-        QCOMPARE(行[1],
-                 QStringLiteral("把您的便签“粘”在您的电脑桌面上，随时都能够在电脑屏幕上看到您"
-                                "的重要信息，既节约您的金钱，又节约您的时间！"));
-        QCOMPARE(行[2],
-                 QStringLiteral("Quillet允许设定多种背景颜色，背景颜色可设置为渐进效果，便笺字"
-                                "体可自行定义。"));
-        QCOMPARE(对话框->lblDisclaimer()->text(), QStringLiteral("官方网站："));
-        QCOMPARE(对话框->cmdOK()->text(), QStringLiteral("确定"));
         QVERIFY(!对话框->picIcon()->pixmap().isNull());
-        QCOMPARE(对话框->lblTitle()->palette().color(QPalette::WindowText), QColor(Qt::black));
 
         链接标签* 链接 = 对话框->Label_链接官方网站();
         QCOMPARE(链接->text(), 站点::官方网站地址());
         QCOMPARE(链接->text(), QStringLiteral("http://127.0.0.1:9/201072847.html"));
-        QCOMPARE(链接->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        QVERIFY(链接->font().underline());
-        QCOMPARE(链接->font().pointSizeF(), 9.0);
         QCOMPARE(链接->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(对话框->Line1()->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(对话框->Line2()->palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(对话框->Line2()->y(), 对话框->Line1()->y() + 对话框->Line1()->height());
-        QCOMPARE(对话框->Line2()->height(), 2);
 
         // A fixed dialog of the designed size, and every control inside it, none on another.
         QCOMPARE(对话框->size(), QSize(platform::缇转像素(5730), platform::缇转像素(3090)));
         QCOMPARE(对话框->minimumSize(), 对话框->maximumSize());
         QVERIFY(!(对话框->windowFlags() & Qt::WindowMinMaxButtonsHint));
-        QVERIFY(对话框->rect().contains(链接->geometry()));
-        QVERIFY(对话框->rect().contains(对话框->cmdOK()->geometry()));
-        QVERIFY(!链接->geometry().intersects(对话框->cmdOK()->geometry()));
-        QVERIFY(!链接->geometry().intersects(对话框->lblDisclaimer()->geometry()));
+        const QList<QWidget*> 控件 = 对话框->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(控件.size(), 9);
+        for (qsizetype i = 0; i < 控件.size(); ++i) {
+            QVERIFY(!控件[i]->geometry().isEmpty());
+            QVERIFY(对话框->rect().contains(控件[i]->geometry()));
+            for (qsizetype j = 0; j < i; ++j) {
+                QVERIFY(!控件[i]->geometry().intersects(控件[j]->geometry()));
+            }
+        }
     }
 
     void oneInstanceThatTheExitSequenceCanClose() {
