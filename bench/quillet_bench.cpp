@@ -470,9 +470,13 @@ void 报告首尾(const char* 名称, const std::vector<double>& 值, std::size_
 }
 
 // A text of 长度 Chinese characters drawn at random from the unified ideographs (U+4E00 to
-// U+9FA5, 20,902 characters), the same sequence on every run.
+// U+9FA5, 20,902 characters; QUILLET_BENCH_CJK_CHARS=N draws from the first N of them only),
+// the same sequence on every run.
 QString 随机中文(std::mt19937& 随机数, int 长度) {
-    std::uniform_int_distribution<int> 字(0x4E00, 0x9FA5);
+    constexpr int 首字 = 0x4E00;
+    constexpr int 字数 = 0x9FA5 - 首字 + 1;
+    const int 限 = qEnvironmentVariableIntValue("QUILLET_BENCH_CJK_CHARS");
+    std::uniform_int_distribution<int> 字(首字, 首字 + (限 > 0 && 限 < 字数 ? 限 : 字数) - 1);
     QString 文字;
     文字.reserve(长度);
     for (int i = 0; i < 长度; ++i) {

@@ -384,12 +384,12 @@ void Form_Main::创建菜单() {
     添加项(便签菜单, QStringLiteral("便签菜单_关闭窗口"), QStringLiteral("关闭窗口[&C]"),
            &Form_Main::便签菜单_关闭窗口_Click);
 
-    // Menu look: the bar carries the sheet to its menus; the popups get it themselves.
+    // Menu look: the bar carries the sheet to its menus; the popups get it when first shown.
     const 菜单样式设置& 样式 = 主菜单样式();
     const QString 样式表 = 生成菜单样式表(样式);
     菜单栏->setStyleSheet(样式表);
     for (QMenu* 菜单 : {托盘菜单, 列表菜单, 便签菜单}) {
-        菜单->setStyleSheet(样式表);
+        显示前应用样式表(菜单, 样式表);
     }
     应用项目图像(样式, {文件, 编辑, 工具, 帮助, 托盘菜单, 列表菜单, 便签菜单});
 }

@@ -83,6 +83,12 @@ QString 生成菜单样式表(const 菜单样式设置& 设置) {
     return 表;
 }
 
+void 显示前应用样式表(QMenu* 菜单, const QString& 样式表) {
+    QObject::connect(
+        菜单, &QMenu::aboutToShow, 菜单, [菜单, 样式表] { 菜单->setStyleSheet(样式表); },
+        Qt::SingleShotConnection);
+}
+
 int 应用项目图像(const 菜单样式设置& 设置, const QList<QMenu*>& 菜单) {
     int 数量 = 0;
     for (QMenu* 一个 : 菜单) {
