@@ -6,18 +6,14 @@ SUDO=
 export DEBIAN_FRONTEND=noninteractive
 
 # Building: compiler, build tools, the Qt, SQLite and HTML parser (gumbo, which brings its
-<<<<<<< HEAD
-# library libgumbo1 for running) headers and libraries, clang-format, which checks the layout
-# of the sources, and Unicode's Han database (unicode-data) with Python, which make the find
-# matcher's pinyin table from it.
+# library libgumbo1 for running) headers and libraries, GLib's headers (the log-on entries are
+# GLib key files), the X11 ICCCM helpers' (window hints) and the X keyboard map (xcb-keysyms, for
+# the global shortcuts) (the X libraries come with Qt's xcb plugin already), clang-format, which
+# checks the layout of the sources, and Unicode's Han database (unicode-data) with Python, which
+# make the find matcher's pinyin table from it.
 BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev
-    libgumbo-dev clang-format unicode-data python3"
-=======
-# library libgumbo1 for running) headers and libraries, the X keyboard map (xcb-keysyms, for the
-# global shortcuts), and clang-format, which checks the layout of the sources.
-BUILD="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libsqlite3-dev
-    libgumbo-dev clang-format libxcb-keysyms1-dev"
->>>>>>> work2-hotkey
+    libgumbo-dev libglib2.0-dev libxcb-icccm4-dev libxcb-keysyms1-dev clang-format unicode-data
+    python3"
 # Running: Qt's SVG support for the icons, Qt's own texts in Chinese, a Chinese font, a colour
 # emoji font (emoji in notes are otherwise empty boxes), certificates for https update lists,
 # and the sqlite3 tool for copying the note database by hand (the tests read it with it too).

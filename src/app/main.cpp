@@ -1,24 +1,16 @@
 #include "main_window/main_form.h"
-#include "main_window/quit_signal.h"
 #include "platform/log/log.h"
+#include "platform/startup/process_memory.h"
 #include "platform/startup/qt_translation.h"
+#include "platform/startup/quit_signal.h"
 #include "platform/startup/single_instance.h"
 #include "store/globals.h"
 
 #include <QApplication>
 #include <QPointer>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 int main(int argc, char** argv) {
-#ifdef __GLIBC__
-    // All the program's work is done on the one user-interface thread; the few helper threads
-    // (the X connection's reader, name lookups) need no memory pools of their own, each of
-    // which would keep pages for the program's whole life.
-    mallopt(M_ARENA_MAX, 1);
-#endif
+    platform::startup::只用一个内存池();
     // Log lines carry texts from the network and the database: none reaches the terminal raw.
     platform::log::转义全部日志();
     QApplication 程序(argc, argv);
@@ -30,7 +22,7 @@ int main(int argc, char** argv) {
     // and captions such as the exit question's "确定退出" are shown exactly as they are.
     // The program lives in the tray: closing its windows never ends it, the exit command does.
     QApplication::setQuitOnLastWindowClosed(false);
-    退出信号::安装();
+    platform::startup::安装退出信号();
     platform::startup::装入Qt中文翻译();
 
     主窗体启动选项 选项;

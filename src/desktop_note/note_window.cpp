@@ -7,6 +7,7 @@
 #include "platform/forms/layouts.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
+#include "platform/forms/window_look.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -33,8 +34,7 @@ Form_Quillet::Form_Quillet(便签菜单宿主& 宿主)
     // text is the label's own.
     setAccessibleName(QStringLiteral("桌面便签"));
     setAccessibleDescription(QStringLiteral("按菜单键或 Shift+F10 打开这条便签的菜单"));
-    QFont 字体(QStringLiteral("Tahoma"));
-    字体.setPointSizeF(8.25);
+    QFont 字体 = platform::窗体字体();
     字体.setStyleHint(QFont::SansSerif);
     setFont(字体);
     setAutoFillBackground(true);
@@ -199,7 +199,7 @@ void Form_Quillet::忘记按下() {
 }
 
 void Form_Quillet::打开便签菜单(std::optional<QPoint> 键盘位置) {
-    宿主_.设置当前便签编号(Tag.toInt());
+    宿主_.设置当前便签编号(Tag);
     // The menu may close this window; nothing here touches it afterwards.
     宿主_.弹出便签菜单(this, 键盘位置);
 }

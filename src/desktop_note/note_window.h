@@ -16,8 +16,8 @@ class QMouseEvent;
 class 便签菜单宿主 {
   public:
     virtual ~便签菜单宿主() = default;
-    // Stores the note's id in the main window's 当前便签编号 ...
-    virtual void 设置当前便签编号(std::int32_t 编号) = 0;
+    // Stores the note's id, the window's Tag as it is, in the main window's 当前便签编号 ...
+    virtual void 设置当前便签编号(const QString& 编号文字) = 0;
     // ... then opens the note menu 便签菜单 as a popup of the given window: at the pointer when
     // the mouse asked for it (键盘位置 empty), else at 键盘位置 on the screen, as a menu opened
     // from the keyboard.

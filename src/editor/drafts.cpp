@@ -3,9 +3,10 @@
 #include "editor/editor_dialog.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/dao/dao.h"
+#include "platform/forms/window_look.h"
 #include "platform/log/log.h"
-#include "platform/registry/autostart_entry.h"
-#include "services/about_dialog.h"
+#include "platform/registry/regular_file.h"
+#include "services/message_box.h"
 #include "store/globals.h"
 #include "store/statements.h"
 
@@ -467,10 +468,10 @@ void 提供恢复(编辑器宿主& 宿主, QWidget* 父窗口) {
             箱->删除(条目.文件名);
             continue;
         }
-        QMessageBox 问题(QMessageBox::Question, 应用程序标题(),
+        QMessageBox 问题(QMessageBox::Question, platform::应用程序标题(),
                          问题文字(条目.草稿, 方式, i + 1, 全部.size()), QMessageBox::NoButton,
                          父.data());
-        问题.setWindowIcon(QIcon(QStringLiteral(":/icons/quillet.svg")));
+        问题.setWindowIcon(程序图标());
         // The text comes from a file: shown as it is, never as markup.
         问题.setTextFormat(Qt::PlainText);
         QPushButton* 恢复 =

@@ -6,6 +6,7 @@
 #include "platform/controls/shared_icon.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/layouts.h"
+#include "platform/forms/window_look.h"
 #include "services/message_box.h"
 #include "store/globals.h"
 #include "store/note_record.h"
@@ -15,12 +16,10 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -113,9 +112,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
       宿主_(宿主) {
     setWindowTitle(QStringLiteral("添加Quillet"));
     setWindowIcon(platform::controls::共享图标(QStringLiteral(":/icons/editor.svg")));
-    QFont 字体(QStringLiteral("Tahoma"));
-    字体.setPointSizeF(8.25);
-    setFont(字体);
+    setFont(platform::窗体字体());
 
     保存并关闭_ = 保存按钮(QStringLiteral("保存并关闭"), this);
     放置(保存并关闭_, 90, 60, 1485, 345);
@@ -187,11 +184,7 @@ Form_添加便签::Form_添加便签(编辑器宿主& 宿主)
     Form_Load();
 
     resize(缇转像素(客户区宽), 缇转像素(客户区高));
-    if (const QScreen* 屏幕 = QGuiApplication::primaryScreen()) {
-        QRect 位置(QPoint(), size());
-        位置.moveCenter(屏幕->availableGeometry().center());
-        move(位置.topLeft());
-    }
+    platform::移到屏幕中央(*this);
     内容_->setFocus();
 }
 
@@ -361,14 +354,14 @@ Form_添加便签::写入结果 Form_添加便签::便签已删除() {
 
 bool Form_添加便签::保存便签() {
     if (便签编号 != 0) {
-        const 写入结果 结果 = 写入(false);
-        return 结果 == 写入结果::已写入 || 结果 == 写入结果::内容为空;
+        return 更新便签();
     }
     return 写入(true) == 写入结果::已写入;
 }
 
-void Form_添加便签::更新便签() {
-    写入(false);
+bool Form_添加便签::更新便签() {
+    const 写入结果 结果 = 写入(false);
+    return 结果 == 写入结果::已写入 || 结果 == 写入结果::内容为空;
 }
 
 void Form_添加便签::PushButton_保存并关闭_Click() {

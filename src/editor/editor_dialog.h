@@ -82,13 +82,14 @@ class Form_添加便签 : public QWidget, public platform::Form {
     QGroupBox* GroupBox_高级选项() const { return 高级选项组_; }
     QCheckBox* CheckBox_桌面显示() const { return 桌面显示_; }
     QCheckBox* CheckBox_窗口置顶() const { return 窗口置顶_; }
-    QLabel* Label1() const { return Label1_; }
     QComboBox* ComboBox_便签透明度() const { return 透明度_; }
 
-    // Saves the note; true when the buttons are to go on. In edit mode an empty text writes
-    // nothing and still goes on; a write the database refused never goes on.
+    // Saves the note: adds it, or in edit mode updates it (更新便签); true when the buttons are to
+    // go on. A write the database refused never goes on.
     bool 保存便签();
-    void 更新便签();
+    // Updates the note 便签编号 names; true when the buttons are to go on: also when the text is
+    // empty, which writes nothing.
+    bool 更新便签();
 
     void PushButton_保存并关闭_Click();
     void PushButton_保存且继续添加_Click();

@@ -1,7 +1,7 @@
 #include "main_window/busy_wait.h"
 
 #include "platform/dao/dao.h"
-#include "services/about_dialog.h"
+#include "platform/forms/window_look.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -30,7 +30,7 @@ void 显示提示() {
     auto* 提示 = new QProgressDialog(QStringLiteral("便签数据库正被另一个程序使用，正在等待……"),
                                      QStringLiteral("放弃等待"), 0, 0);
     提示->setObjectName(QStringLiteral("数据库等待提示"));
-    提示->setWindowTitle(应用程序标题());
+    提示->setWindowTitle(platform::应用程序标题());
     // Modal: no command can start while this one waits.
     提示->setWindowModality(Qt::ApplicationModal);
     提示->setMinimumDuration(0);

@@ -27,12 +27,7 @@ namespace {
 // the procedure and the line of the step, and the procedure goes on.
 template <typename 步骤>
 void 忽略错误(步骤&& 做, const std::source_location 位置 = std::source_location::current()) {
-    try {
-        做();
-    } catch (...) {
-        qCWarning(lcMain, "%s, line %u: step failed and was skipped: %s", 位置.function_name(),
-                  static_cast<unsigned>(位置.line()), qUtf8Printable(platform::log::异常说明()));
-    }
+    platform::log::异常边界(lcMain, "step failed and was skipped", std::forward<步骤>(做), 位置);
 }
 
 // The desktop note window of a form, or null for any other kind of window.
@@ -213,11 +208,9 @@ void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行
         return;
     }
     QString 编号;
-    try {
-        编号 = 列表.子项(行, 1);
-    } catch (...) {
-        qCWarning(lcMain, "the id of unchecked row %d could not be read, no window closed: %s", 行,
-                  qUtf8Printable(platform::log::异常说明()));
+    if (!platform::log::异常边界(lcMain,
+                                 "the id of an unchecked row could not be read, no window closed",
+                                 [&] { 编号 = 列表.子项(行, 1); })) {
         return;
     }
     关闭便签窗口(编号);
@@ -364,11 +357,9 @@ void Class_主窗体::刷新便签() {
     忽略错误([&] { 行数 = 列表.行数(); });
     for (int 行 = 1; 行 <= 行数; ++行) {
         QString 编号;
-        try {
-            编号 = 列表.子项(行, 1);
-        } catch (...) {
-            qCWarning(lcMain, "the id of row %d could not be read, its windows not refreshed: %s",
-                      行, qUtf8Printable(platform::log::异常说明()));
+        if (!platform::log::异常边界(lcMain,
+                                     "the id of a row could not be read, its windows not refreshed",
+                                     [&] { 编号 = 列表.子项(行, 1); })) {
             continue;
         }
         const auto 找到 = 按编号.constFind(编号);

@@ -1,7 +1,6 @@
 #include "main_window/main_form.h"
 
 #include "editor/drafts.h"
-#include "main_window/autostart.h"
 #include "main_window/busy_wait.h"
 #include "main_window/find_bar.h"
 #include "main_window/list_sort.h"
@@ -9,7 +8,6 @@
 #include "main_window/menu_style.h"
 #include "main_window/note_places.h"
 #include "main_window/shortcut_dialog.h"
-#include "main_window/x11_hints.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/menu_key.h"
@@ -18,10 +16,13 @@
 #include "platform/forms/layouts.h"
 #include "platform/forms/pixel_buffer.h"
 #include "platform/forms/twips.h"
+#include "platform/forms/window_look.h"
 #include "platform/forms/window_system.h"
+#include "platform/forms/x11_hints.h"
 #include "platform/log/log.h"
 #include "platform/shell/shell.h"
 #include "services/about_dialog.h"
+#include "services/autostart.h"
 #include "services/message_box.h"
 #include "services/site.h"
 #include "services/update_bridge.h"
@@ -46,7 +47,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -93,15 +93,15 @@ bool 隐藏启动(const QStringList& 参数) {
 // Runs a command from an event of the window system: nothing may escape into Qt's own code.
 template <class 动作类型>
 void 保护执行(动作类型&& 动作) {
-    try {
-        动作();
-    } catch (const dao::Error& 错误) {
-        消息::数据库错误(nullptr, QStringLiteral("命令没有完成。"), 错误);
-    } catch (const std::exception& 错误) {
-        显示错误(QStringLiteral("命令没有完成：%1").arg(QString::fromLocal8Bit(错误.what())));
-    } catch (...) {
-        qCWarning(lcMain, "a command failed with an exception of unknown type, nothing shown");
-    }
+    platform::log::异常边界(lcMain, "a command failed, nothing shown", [&] {
+        try {
+            动作();
+        } catch (const dao::Error& 错误) {
+            消息::数据库错误(nullptr, QStringLiteral("命令没有完成。"), 错误);
+        } catch (const std::exception& 错误) {
+            显示错误(QStringLiteral("命令没有完成：%1").arg(QString::fromLocal8Bit(错误.what())));
+        }
+    });
 }
 
 }  // namespace
@@ -109,13 +109,11 @@ void 保护执行(动作类型&& 动作) {
 Form_Main::Form_Main(主窗体启动选项 选项)
     : QMainWindow(nullptr), platform::Form(this), 选项_(std::move(选项)) {
     setObjectName(QStringLiteral("Form_Main"));
-    setWindowTitle(应用程序标题());
+    setWindowTitle(platform::应用程序标题());
     setWindowIcon(程序图标());
     // Mostly the window waits hidden in the tray, where it needs no pixels.
     platform::隐藏时释放像素缓冲(this);
-    QFont 字体(QStringLiteral("Tahoma"));
-    字体.setPointSizeF(8.25);
-    setFont(字体);
+    setFont(platform::窗体字体());
 
     托盘可用 = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     升级检查 = [](std::int32_t 句柄, const QByteArray& 地址) { 自定义方法::DoUpdate(句柄, 地址); };
@@ -126,10 +124,7 @@ Form_Main::Form_Main(主窗体启动选项 选项)
     // The design's client area, centred on the screen.
     客户区_->resize(缇转像素(设计宽度缇), 缇转像素(设计高度缇));
     resize(缇转像素(设计宽度缇), 缇转像素(设计高度缇) + menuBar()->sizeHint().height());
-    if (QScreen* 屏幕 = screen()) {
-        const QRect 可用 = 屏幕->availableGeometry();
-        move(可用.center() - QPoint(width() / 2, height() / 2));
-    }
+    platform::移到屏幕中央(*this);
     Form_Resize();
 
     qApp->installEventFilter(this);
@@ -648,12 +643,8 @@ void Form_Main::closeEvent(QCloseEvent* 事件) {
     }
     事件->accept();
     TrayIcon->hide();
-    try {
-        自定义变量::全局数据库().关闭数据库();
-    } catch (...) {
-        qCWarning(lcMain, "closing the note database failed: %s",
-                  qUtf8Printable(platform::log::异常说明()));
-    }
+    platform::log::异常边界(lcMain, "closing the note database failed",
+                            [] { 自定义变量::全局数据库().关闭数据库(); });
 }
 
 QWidget* Form_Main::消息框父窗口() {
@@ -680,20 +671,12 @@ void Form_Main::结束程序() {
         if (!条目.存在()) {
             continue;
         }
-        try {
-            条目.窗体->卸载();
-        } catch (...) {
-            qCWarning(lcMain, "exit: closing a window failed, going on: %s",
-                      qUtf8Printable(platform::log::异常说明()));
-        }
+        platform::log::异常边界(lcMain, "exit: closing a window failed, going on",
+                                [&] { 条目.窗体->卸载(); });
     }
     退出标志_ = true;
-    try {
-        close();
-    } catch (...) {
-        qCWarning(lcMain, "exit: closing the main window failed, ending anyway: %s",
-                  qUtf8Printable(platform::log::异常说明()));
-    }
+    platform::log::异常边界(lcMain, "exit: closing the main window failed, ending anyway",
+                            [this] { close(); });
     // Qt 6 lets a refused close cancel quit(); the loop is ended explicitly.
     QCoreApplication::exit(0);
 }
@@ -983,6 +966,12 @@ void Form_Main::列表菜单_刷新列表_Click() {
 }
 
 int Form_Main::当前便签行() const {
+    bool 是编号 = false;
+    当前便签文字_.toInt(&是编号);
+    if (!是编号) {
+        // Listed all the same; its row is found by the text the window knows it by.
+        return 便签行(当前便签文字_);
+    }
     const int 行数 = ListView_Quillet->行数();
     for (int 行 = 1; 行 <= 行数; ++行) {
         bool 是数 = false;
@@ -1009,7 +998,7 @@ void Form_Main::便签菜单_关闭窗口_Click() {
         ListView_Quillet->设置勾选(行, false);
     } else {
         // A note no longer in the list (deleted by another program) may still have a window.
-        主窗体对象().关闭便签窗口(QString::number(当前便签编号));
+        主窗体对象().关闭便签窗口(当前便签文字_);
     }
 }
 
@@ -1033,7 +1022,7 @@ void Form_Main::便签菜单_修改_Click() {
 
 void Form_Main::便签不在列表中(bool 关闭窗口) {
     // Only a window left behind can have opened the menu; without one there is nothing to say.
-    const QString 编号 = QString::number(当前便签编号);
+    const QString& 编号 = 当前便签文字_;
     if (!主窗体对象().有便签窗口(编号)) {
         return;
     }
@@ -1066,18 +1055,15 @@ void Form_Main::ListView_Quillet_DblClick(int 行) {
 }
 
 void Form_Main::TrayIcon_Activate() {
-    try {
+    platform::log::异常边界(lcMain, "showing the main window from the tray failed", [this] {
         if (!isVisible() && !isMinimized() && 曾经最小化_) {
             // The window system may still remember the window as starting minimised.
-            x11::恢复正常初始状态(this);
+            platform::x11::恢复正常初始状态(this);
         }
         show();
         raise();
         activateWindow();
-    } catch (...) {
-        qCWarning(lcMain, "showing the main window from the tray failed: %s",
-                  qUtf8Printable(platform::log::异常说明()));
-    }
+    });
 }
 
 void Form_Main::TrayIcon_MouseButton(Qt::MouseButton 按键) {
@@ -1096,8 +1082,9 @@ void Form_Main::Timer_自动升级_Timer() {
     Timer_自动升级->stop();
 }
 
-void Form_Main::设置当前便签编号(std::int32_t 编号) {
-    当前便签编号 = 编号;
+void Form_Main::设置当前便签编号(const QString& 编号文字) {
+    当前便签编号 = 编号文字.toInt();
+    当前便签文字_ = 编号文字;
 }
 
 void Form_Main::弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) {

@@ -157,7 +157,7 @@ class Form_Main : public QMainWindow,
     void 结束程序();
 
     // 便签菜单宿主
-    void 设置当前便签编号(std::int32_t 编号) override;
+    void 设置当前便签编号(const QString& 编号文字) override;
     void 弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 键盘位置) override;
 
     // 编辑器宿主 (编辑_刷新列表_Click above)
@@ -180,7 +180,8 @@ class Form_Main : public QMainWindow,
     void 隐藏到托盘();
     // The selected row for the delete and edit commands; 0 when the command is to stop.
     int 选中便签行();
-    // Finds the row of 当前便签编号; 0 when no row holds it.
+    // Finds the row of 当前便签编号 (of its text, for an id that is no number); 0 when no row
+    // holds it.
     int 当前便签行() const;
     // The row of the note with this id text; 0 when no row holds it.
     int 便签行(const QString& 编号) const;
@@ -208,6 +209,8 @@ class Form_Main : public QMainWindow,
     bool 正在退出_ = false;
     bool 开机启动勾选_ = false;
     bool 曾经最小化_ = false;
+    // The Tag of the note window that last opened 便签菜单: the id text, a number or not.
+    QString 当前便签文字_;
     // Closed without a tray, so minimised instead of hidden.
     bool 关闭时已最小化_ = false;
     int 全部显示下一行_ = 0;  // the row 全部显示 goes on from; 0 when it is not running

@@ -11,12 +11,9 @@ class QMenu;
 // The look of the main window's menus, kept as the stored settings the menus are drawn with
 // (colours as 0x00BBGGRR values) and turned into a Qt style sheet.
 struct 菜单样式设置 {
-    int menudrawstyle = 2;
-
     QString 字体名 = QStringLiteral("宋体");
     double 字号 = 9;  // points
     bool 粗体 = false;
-    int 字符集 = 134;  // GB2312
 
     std::int32_t userselectedmenubackcolour = 0x00C6FBFF;    // highlighted item background
     std::int32_t userselectedmenubordercolour = 0x00FF0000;  // highlighted item border

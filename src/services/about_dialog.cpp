@@ -1,28 +1,23 @@
 #include "services/about_dialog.h"
 
 #include "platform/forms/layouts.h"
+#include "platform/forms/window_look.h"
 #include "platform/shell/shell.h"
 #include "services/message_box.h"
 #include "services/site.h"
 
 #include <QBoxLayout>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 
 #ifndef QUILLET_VERSION_MAJOR
 #error "the build passes the program's version numbers"
 #endif
 
 using platform::缇转像素;
-
-QString 应用程序标题() {
-    return QStringLiteral("Quillet-4862");
-}
 
 QString 版本文字(int 主版本, int 次版本, int 修订号) {
     return QStringLiteral("版本 %1.%2.0.%3").arg(主版本).arg(次版本).arg(修订号);
@@ -160,10 +155,10 @@ void frmAbout::布置控件() {
 }
 
 void frmAbout::Form_Load() {
-    setWindowTitle(QStringLiteral("关于 ") + 应用程序标题());
+    setWindowTitle(QStringLiteral("关于 ") + platform::应用程序标题());
     lblVersion_->setText(
         版本文字(QUILLET_VERSION_MAJOR, QUILLET_VERSION_MINOR, QUILLET_VERSION_REVISION));
-    lblTitle_->setText(应用程序标题());
+    lblTitle_->setText(platform::应用程序标题());
     const QIcon 图标 = 程序图标();
     setWindowIcon(图标);
     picIcon_->setPixmap(图标.pixmap(picIcon_->size()));
@@ -191,11 +186,7 @@ namespace 关于 {
 void 显示() {
     if (实例().isNull()) {
         实例() = new frmAbout;
-        if (QScreen* 屏幕 = QGuiApplication::primaryScreen()) {
-            QRect 位置 = 实例()->frameGeometry();
-            位置.moveCenter(屏幕->availableGeometry().center());
-            实例()->move(位置.topLeft());
-        }
+        platform::移到屏幕中央(*实例());
     }
     实例()->show();
     实例()->raise();

@@ -8,9 +8,6 @@
 
 class QPushButton;
 
-// The program's title: the main window's caption and the caption of its message boxes.
-QString 应用程序标题();
-
 // The version as the About dialog shows it: major.minor.0.revision.
 QString 版本文字(int 主版本, int 次版本, int 修订号);
 

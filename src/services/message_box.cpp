@@ -1,7 +1,7 @@
 #include "services/message_box.h"
 
 #include "platform/controls/shared_icon.h"
-#include "services/about_dialog.h"
+#include "platform/forms/window_look.h"
 #include "store/globals.h"
 
 #include <QAbstractButton>
@@ -16,7 +16,7 @@ namespace 消息 {
 QMessageBox::StandardButton 显示(QWidget* 父窗口, QMessageBox::Icon 图标, const QString& 文字,
                                  std::initializer_list<按钮> 按钮表) {
     QPointer<QMessageBox> 框 =
-        new QMessageBox(图标, 应用程序标题(), 文字, QMessageBox::NoButton, 父窗口);
+        new QMessageBox(图标, platform::应用程序标题(), 文字, QMessageBox::NoButton, 父窗口);
     // Every window of the program carries the icon itself; a box without a parent gets it here.
     框->setWindowIcon(程序图标());
     for (const 按钮& 一个 : 按钮表) {

@@ -11,7 +11,8 @@ dao::DBEngine& 引擎() {
 }
 
 [[noreturn]] void 未打开() {
-    throw dao::Error(91, QStringLiteral("Object variable not set: no database is open."));
+    throw dao::Error(dao::错误号_对象未设置,
+                     QStringLiteral("Object variable not set: no database is open."));
 }
 
 // A file copied from another machine is input like any other: a note table that is a view (a

@@ -93,7 +93,8 @@ QDateTime 日期时间值(const QString& 文字, const QLocale& 区域) {
 }
 
 编号错误::编号错误(const QString& 编号文字)
-    : dao::Error(13, QStringLiteral("便签编号“%1”不是整数，数据库未作任何改动。").arg(编号文字)) {}
+    : dao::Error(dao::错误号_类型不符,
+                 QStringLiteral("便签编号“%1”不是整数，数据库未作任何改动。").arg(编号文字)) {}
 
 std::int32_t 便签编号(const QString& 编号文字) {
     bool 是数 = false;

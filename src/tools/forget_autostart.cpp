@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "main_window/autostart.h"
+#include "services/autostart.h"
 
 int main(int argc, char** argv) {
     QCoreApplication 程序(argc, argv);

@@ -3,16 +3,14 @@
 // The update library "update" (libupdate.so on Linux, update.dll on Windows). The program loads
 // it at run time and calls DoUpdate once, shortly after start; it also works when linked.
 
+#include <QtGlobal>
+
 #include <cstdint>
 
-#if defined(_WIN32)
-#if defined(QUILLET_UPDATE_BUILDING)
-#define QUILLET_UPDATE_API __declspec(dllexport)
+#ifdef QUILLET_UPDATE_BUILDING
+#define QUILLET_UPDATE_API Q_DECL_EXPORT
 #else
-#define QUILLET_UPDATE_API __declspec(dllimport)
-#endif
-#else
-#define QUILLET_UPDATE_API __attribute__((visibility("default")))
+#define QUILLET_UPDATE_API Q_DECL_IMPORT
 #endif
 
 extern "C" {

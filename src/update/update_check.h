@@ -4,6 +4,8 @@
 // one and, only when it is newer, ask the user whether to open the download page. Everything
 // runs on the thread that starts it, driven by its event loop; nothing ever blocks.
 
+#include "platform/forms/window_look.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -36,7 +38,7 @@ struct 检查设置 {
     QString 当前版本;
     int 超时毫秒 = 10000;  // for the whole fetch, redirects included
     int 最多重定向 = 5;
-    QString 标题 = QStringLiteral("Quillet-4862");
+    QString 标题 = platform::应用程序标题();
 };
 
 // Heap-only. Create with new and call 开始 once; the object reports through the callback

@@ -53,7 +53,7 @@ extern "C" std::int32_t DoUpdate(std::int32_t windowHandle, const char* updateLi
 
     QWidget* 父窗口 = nullptr;
     if (windowHandle != 0) {
-#if defined(_WIN32)
+#ifdef Q_OS_WIN
         // Window handles travel as 32 bits and widen with their sign.
         父窗口 = QWidget::find(static_cast<WId>(static_cast<std::intptr_t>(windowHandle)));
 #else

@@ -25,9 +25,9 @@ class FakeHost : public 便签菜单宿主 {
     std::vector<Call> calls;
     int currentId = 0;
 
-    void 设置当前便签编号(std::int32_t 编号) override {
-        currentId = 编号;
-        calls.push_back({QStringLiteral("id"), 编号, nullptr, std::nullopt});
+    void 设置当前便签编号(const QString& 编号) override {
+        currentId = 编号.toInt();
+        calls.push_back({QStringLiteral("id"), currentId, nullptr, std::nullopt});
     }
     void 弹出便签菜单(QWidget* 窗口, std::optional<QPoint> 位置) override {
         // The menu's commands read the current id: it must already be set.

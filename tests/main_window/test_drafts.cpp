@@ -5,9 +5,9 @@
 
 #include "editor/drafts.h"
 #include "editor/editor_dialog.h"
-#include "main_window/quit_signal.h"
 #include "platform/controls/listview.h"
 #include "platform/dao/dao.h"
+#include "platform/startup/quit_signal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,7 +24,7 @@
 #include <optional>
 #include <vector>
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #endif
 
@@ -125,7 +125,7 @@ class DraftsTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(草稿表(*目录).size(), std::size_t{1}, 5000);
         QCOMPARE(草稿表(*目录)[0].草稿.内容, QStringLiteral("还没保存"));
         QCOMPARE(草稿表(*目录)[0].草稿.便签编号, 0);
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
         struct stat 信息 {};
         QCOMPARE(::stat(QFile::encodeName(草稿目录(*目录)).constData(), &信息), 0);
         QCOMPARE(信息.st_mode & 0777, 0700u);
@@ -153,7 +153,7 @@ class DraftsTest : public QObject {
         QTRY_VERIFY(草稿表(*目录).empty());
     }
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
     // A draft is written again only after the text changed: a note of megabytes costs its draft
     // a fifth of a second, and the exit and the session manager ask for every draft at once.
     // Each write replaces the file (a new inode).
@@ -188,7 +188,7 @@ class DraftsTest : public QObject {
 #endif
         Form_Main* 窗口 = 启动();
         QVERIFY(窗口);
-        QVERIFY(退出信号::安装());
+        QVERIFY(platform::startup::安装退出信号());
         // A new note typed a moment ago (no draft written yet), and an edit of a note that is
         // deleted meanwhile, stopped at the question whether to save it as a new note.
         窗口->文件_新建_Click();
@@ -316,7 +316,7 @@ class DraftsTest : public QObject {
             QVERIFY(大.open(QIODevice::WriteOnly));
             QVERIFY(大.resize(草稿::最大草稿字节 + 1));  // sparse: costs no disk
         }
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
         // Names and kinds of file that only Unix has: a line break in a name, a FIFO (opening it
         // would wait for a writer), a link.
         写文件(目录夹.filePath(QStringLiteral("d1-1-7.draft\n")), 草稿::编码(好));

@@ -6,11 +6,11 @@
 #include "desktop_note/note_window.h"
 #include "editor/editor_dialog.h"
 #include "main_window/main_controller.h"
-#include "main_window/quit_signal.h"
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/listview.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
+#include "platform/startup/quit_signal.h"
 #include "services/message_box.h"
 #include "store/deleted_notes.h"
 #include "store/globals.h"
@@ -348,6 +348,24 @@ class MainCommandsTest : public QObject {
         }
         QCOMPARE(目录->便签数(), 2);
         QVERIFY(编辑器窗口().empty());
+
+        // Its own window's menu finds its row by that text: edit and delete say why they
+        // cannot, and 关闭窗口 closes the window.
+        弹出记录 记录;
+        QTest::keyClick(便签窗口().at(1), Qt::Key_Menu);
+        QCOMPARE(记录.弹出, static_cast<QWidget*>(窗口->便签菜单));
+        窗口->ListView_Quillet->选中(1);
+        for (auto 命令 : {&Form_Main::便签菜单_删除_Click, &Form_Main::便签菜单_修改_Click}) {
+            消息框应答 应答(QMessageBox::Ok);
+            (窗口->*命令)();
+            QVERIFY2(应答.文字.contains(QStringLiteral("0 OR 1=1")), qPrintable(应答.文字));
+            QCOMPARE(窗口->ListView_Quillet->选中行(), 2);
+        }
+        窗口->便签菜单_关闭窗口_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!窗口->ListView_Quillet->勾选(2));
+        QCOMPARE(窗口标签(), QStringList{QStringLiteral("1")});
+        QCOMPARE(目录->便签数(), 2);
     }
 
     void newNoteOpensAnEditorEachTime() {
@@ -416,7 +434,7 @@ class MainCommandsTest : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(窗口标签(), (QStringList{QString::number(编号[1]), QString::number(编号[2])}));
         QCOMPARE(已删除便签::条数(自定义变量::全局数据库()), 1);
-        窗口->设置当前便签编号(编号[0]);
+        窗口->设置当前便签编号(QString::number(编号[0]));
         窗口->便签菜单_修改_Click();  // no window, no row: nothing to say
         QCOMPARE(应答.次数, 1);
         窗口->编辑_撤销删除_Click();
@@ -435,7 +453,7 @@ class MainCommandsTest : public QObject {
         QVERIFY(窗口);
         便签菜单宿主& 宿主 = *窗口;
 
-        宿主.设置当前便签编号(编号[1]);
+        宿主.设置当前便签编号(QString::number(编号[1]));
         QCOMPARE(窗口->当前便签编号, 编号[1]);
         窗口->便签菜单_关闭窗口_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -443,13 +461,13 @@ class MainCommandsTest : public QObject {
         QCOMPARE(窗口标签(), (QStringList{QString::number(编号[0]), QString::number(编号[2])}));
         QCOMPARE(目录->便签数(), 3);
 
-        宿主.设置当前便签编号(编号[2]);
+        宿主.设置当前便签编号(QString::number(编号[2]));
         窗口->便签菜单_修改_Click();
         QCOMPARE(窗口->ListView_Quillet->选中行(), 3);
         QCOMPARE(编辑器窗口().size(), std::size_t{1});
         QCOMPARE(编辑器窗口()[0]->便签编号, 编号[2]);
 
-        宿主.设置当前便签编号(编号[0]);
+        宿主.设置当前便签编号(QString::number(编号[0]));
         窗口->便签菜单_删除_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(窗口->ListView_Quillet->行数(), 2);
@@ -458,7 +476,7 @@ class MainCommandsTest : public QObject {
 
         // A note no longer in the list: nothing happens.
         消息框应答 应答(QMessageBox::Ok);
-        宿主.设置当前便签编号(编号[0]);
+        宿主.设置当前便签编号(QString::number(编号[0]));
         窗口->便签菜单_删除_Click();
         窗口->便签菜单_修改_Click();
         窗口->便签菜单_关闭窗口_Click();
@@ -827,7 +845,7 @@ class MainCommandsTest : public QObject {
         Form_Main* 窗口 = 三条便签(*目录, 编号);
         QVERIFY(窗口);
         QPointer<Form_Main> 守护(窗口);
-        QVERIFY(退出信号::安装());
+        QVERIFY(platform::startup::安装退出信号());
         消息框应答 应答(QMessageBox::Yes);
         QTimer::singleShot(0, [] { std::raise(SIGTERM); });
         QTimer::singleShot(20000, [] { QCoreApplication::exit(99); });

@@ -25,9 +25,8 @@ namespace {
 
 class 记录宿主 : public 便签菜单宿主 {
   public:
-    void 设置当前便签编号(std::int32_t 编号) override { 编号_ = 编号; }
+    void 设置当前便签编号(const QString&) override {}
     void 弹出便签菜单(QWidget*, std::optional<QPoint>) override {}
-    std::int32_t 编号_ = 0;
 };
 
 // A window of another kind (the main window, an editor) that happens to carry a note's id.

@@ -4,15 +4,15 @@
 #include "support/layout_relations.h"
 
 #include "desktop_note/note_window.h"
-#include "main_window/autostart.h"
 #include "main_window/main_controller.h"
 #include "main_window/menu_style.h"
-#include "main_window/quit_signal.h"
 #include "platform/controls/colour.h"
 #include "platform/controls/listview.h"
 #include "platform/controls/webpane.h"
 #include "platform/dao/dao.h"
 #include "platform/forms/forms.h"
+#include "platform/startup/quit_signal.h"
+#include "services/autostart.h"
 #include "services/site.h"
 #include "store/backup.h"
 #include "store/globals.h"
@@ -259,7 +259,7 @@ class MainFormTest : public QObject {
 #ifdef Q_OS_WIN
         QSKIP("Windows has no termination signals");
 #endif
-        QVERIFY(退出信号::安装());
+        QVERIFY(platform::startup::安装退出信号());
         QTemporaryDir 空目录;
         主窗体启动选项 选项;
         选项.程序目录 = 空目录.path();

@@ -16,7 +16,7 @@ namespace {
 
 class 无菜单 : public 便签菜单宿主 {
   public:
-    void 设置当前便签编号(std::int32_t) override {}
+    void 设置当前便签编号(const QString&) override {}
     void 弹出便签菜单(QWidget*, std::optional<QPoint>) override {}
 };
 

@@ -45,18 +45,6 @@ Qt::CheckState 勾选状态(bool 勾选) {
     return 勾选 ? Qt::Checked : Qt::Unchecked;
 }
 
-// Runs a handler raised by the user's input. Qt's event dispatch cannot carry an exception, so
-// an error the handler lets out ends here, in the log (the program's handlers catch their own).
-template <typename 处理>
-void 在事件中(const char* 事件, 处理&& 做) {
-    try {
-        做();
-    } catch (...) {
-        qCWarning(lcControls, "the note list's handler of %s failed: %s", 事件,
-                  qUtf8Printable(log::异常说明()));
-    }
-}
-
 // What a cell shows: one line, at most as many characters as a row can ever show. Laying out
 // a whole long text (a note may hold megabytes) on every paint would stall the list; the cell
 // keeps its whole text all the same.
@@ -391,7 +379,8 @@ ListView::ListView(QWidget* 父)
     setSortingEnabled(true);
     connect(header(), &QHeaderView::sectionClicked, this, [this] {
         if (排序已改变) {
-            在事件中("a click on a header", [this] { 排序已改变(排序列(), 排序顺序()); });
+            log::异常边界(lcControls, "the note list's handler of a click on a header failed",
+                          [this] { 排序已改变(排序列(), 排序顺序()); });
         }
     });
     header()->setStretchLastSection(false);
@@ -429,7 +418,10 @@ ListView::ListView(QWidget* 父)
                 [this] {
                     显示数通知已排队_ = false;
                     if (显示行数已改变) {
-                        在事件中("a change of the rows shown", [this] { 显示行数已改变(); });
+                        log::异常边界(
+                            lcControls,
+                            "the note list's handler of a change of the rows shown failed",
+                            [this] { 显示行数已改变(); });
                     }
                 },
                 Qt::QueuedConnection);
@@ -457,7 +449,8 @@ void ListView::数据已改变(const QModelIndex& 左上, const QModelIndex& 右
     }
     // Marks changed by code are checked where they are set, and an error of the handler passes
     // to that code; what arrives here comes from the view (a click) or from a model notice.
-    在事件中("a change of check marks", [&] { 核对勾选(左上.row(), 右下.row()); });
+    log::异常边界(lcControls, "the note list's handler of a change of check marks failed",
+                  [&] { 核对勾选(左上.row(), 右下.row()); });
 }
 
 void ListView::核对勾选(int 首, int 末) {
@@ -696,14 +689,16 @@ QPoint ListView::菜单位置() {
 void ListView::keyPressEvent(QKeyEvent* 事件) {
     if (菜单键 && 是菜单键(*事件)) {
         const QPoint 位置 = 菜单位置();
-        在事件中("the menu key", [&] { 菜单键(位置); });
+        log::异常边界(lcControls, "the note list's handler of the menu key failed",
+                      [&] { 菜单键(位置); });
         事件->accept();
         return;
     }
     const bool 空格 = 事件->key() == Qt::Key_Space || 事件->key() == Qt::Key_Select;
     if (空格 && 事件->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
         const int 行 = 索引行(currentIndex());
-        在事件中("the space key", [&] { 设置勾选(行, !勾选(行)); });
+        log::异常边界(lcControls, "the note list's handler of the space key failed",
+                      [&] { 设置勾选(行, !勾选(行)); });
         事件->accept();
         return;
     }
@@ -729,7 +724,8 @@ void ListView::mouseReleaseEvent(QMouseEvent* 事件) {
     const QPoint 全局位置 = 事件->globalPosition().toPoint();
     QTreeView::mouseReleaseEvent(事件);
     if (鼠标按键) {
-        在事件中("a mouse button", [&] { 鼠标按键(按键, 全局位置); });
+        log::异常边界(lcControls, "the note list's handler of a mouse button failed",
+                      [&] { 鼠标按键(按键, 全局位置); });
     }
 }
 

@@ -33,12 +33,10 @@ class WebPane : public QTextBrowser {
 
     // Shown while a page loads and when it cannot be shown.
     void 设置占位文字(const QString& 文字);
-    QString 占位文字() const { return 占位文字_; }
 
     // Limits of one page: the largest body taken and how long a load may take in all.
     void 设置最大字节数(qint64 字节) { 最大字节数_ = 字节; }
     void 设置超时毫秒(int 毫秒) { 超时毫秒_ = 毫秒; }
-    qint64 最大字节数() const { return 最大字节数_; }
     int 超时毫秒() const { return 超时毫秒_; }
 
     // Called once per navigation when it has ended, with whether the page is shown.

@@ -96,21 +96,21 @@ Recordset::Recordset(std::vector<QString> 列名, std::vector<std::vector<Value>
 
 void Recordset::MoveFirst() {
     if (行_.empty()) {
-        throw Error(3021, QStringLiteral("No current record."));
+        throw Error(错误号_无当前记录, QStringLiteral("No current record."));
     }
     位置_ = 0;
 }
 
 void Recordset::MoveLast() {
     if (行_.empty()) {
-        throw Error(3021, QStringLiteral("No current record."));
+        throw Error(错误号_无当前记录, QStringLiteral("No current record."));
     }
     位置_ = static_cast<long>(行_.size()) - 1;
 }
 
 void Recordset::MoveNext() {
     if (Eof()) {
-        throw Error(3021, QStringLiteral("No current record."));
+        throw Error(错误号_无当前记录, QStringLiteral("No current record."));
     }
     ++位置_;
 }
@@ -124,10 +124,11 @@ const Value& Recordset::Fields(const QString& 列名) const {
         });
     }
     if (找到 == 列名_.end()) {
-        throw Error(3265, QStringLiteral("Item not found in this collection: %1").arg(列名));
+        throw Error(错误号_无此字段,
+                    QStringLiteral("Item not found in this collection: %1").arg(列名));
     }
     if (Bof() || Eof()) {
-        throw Error(3021, QStringLiteral("No current record."));
+        throw Error(错误号_无当前记录, QStringLiteral("No current record."));
     }
     return 行_[static_cast<std::size_t>(位置_)][static_cast<std::size_t>(找到 - 列名_.begin())];
 }
@@ -291,7 +292,7 @@ int Database::等待锁(void* 数据, int 已试次数) {
 
 auto Database::开始调用() {
     if (!db_) {
-        throw Error(3420, QStringLiteral("Object invalid or no longer set."));
+        throw Error(错误号_对象已失效, QStringLiteral("Object invalid or no longer set."));
     }
     if (调用中_) {
         // Only an event handled while a statement waits for a lock can get here: the engine
@@ -315,7 +316,7 @@ auto Database::开始调用() {
 Recordset Database::OpenRecordset(const QString& sql, int 类型) {
     const auto 调用 = 开始调用();
     if (类型 != dbOpenSnapshot) {
-        throw Error(3001, QStringLiteral("Invalid argument."));
+        throw Error(错误号_参数无效, QStringLiteral("Invalid argument."));
     }
     检查语句文字(sql);
     // A file deleted or replaced since it was opened still reads as it was: its notes are no
@@ -439,11 +440,11 @@ void Database::BackupTo(const QString& 路径) {
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& 路径, bool Options, bool ReadOnly,
                                                  const QString& Connect) {
     if (Connect.contains(QLatin1String("pwd="), Qt::CaseInsensitive)) {
-        throw Error(3031, QStringLiteral("Not a valid password."));
+        throw Error(错误号_密码无效, QStringLiteral("Not a valid password."));
     }
     // The engine must never create a database: a missing file is an error.
     if (!QFileInfo(路径).isFile()) {
-        throw Error(3024, QStringLiteral("Could not find file '%1'.").arg(路径));
+        throw Error(错误号_找不到文件, QStringLiteral("Could not find file '%1'.").arg(路径));
     }
     int 标志 = (ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     sqlite3* db = nullptr;

@@ -142,6 +142,17 @@ inline constexpr int 错误号_文件已移动 = 1032;  // SQLITE_READONLY_DBMOV
 // safely (a table that is a view, triggers); the file is left as it is.
 inline constexpr int 错误号_结构不符 = 3078;
 
+// The engine's own error numbers for misuse, beside SQLite's codes for what the file refuses.
+inline constexpr int 错误号_无当前记录 = 3021;  // a field read or a move past either end
+inline constexpr int 错误号_无此字段 = 3265;    // a field name the recordset does not have
+inline constexpr int 错误号_对象已失效 = 3420;  // a recordset whose database is closed
+inline constexpr int 错误号_参数无效 = 3001;
+inline constexpr int 错误号_密码无效 = 3031;
+inline constexpr int 错误号_找不到文件 = 3024;
+// Raised above the engine: no database open (91), a value of the wrong type (13).
+inline constexpr int 错误号_对象未设置 = 91;
+inline constexpr int 错误号_类型不符 = 13;
+
 // How long a statement waits for another program's lock before it fails.
 inline constexpr int 忙等待毫秒 = 5000;
 

@@ -3,13 +3,11 @@
 #include <cstdio>
 #include <exception>
 
-Q_LOGGING_CATEGORY(lcDao, "quillet.dao")
 Q_LOGGING_CATEGORY(lcRegistry, "quillet.registry")
 Q_LOGGING_CATEGORY(lcControls, "quillet.controls")
 Q_LOGGING_CATEGORY(lcShell, "quillet.shell")
 Q_LOGGING_CATEGORY(lcStore, "quillet.store")
 Q_LOGGING_CATEGORY(lcServices, "quillet.services")
-Q_LOGGING_CATEGORY(lcNote, "quillet.note")
 Q_LOGGING_CATEGORY(lcEditor, "quillet.editor")
 Q_LOGGING_CATEGORY(lcMain, "quillet.main")
 Q_LOGGING_CATEGORY(lcUpdate, "quillet.update")
@@ -26,6 +24,11 @@ QString 异常说明() {
     } catch (...) {
         return QStringLiteral("an exception of unknown type");
     }
+}
+
+void 记录异常(类别 所在, const char* 失败, const std::source_location& 位置) {
+    qCWarning(所在, "%s, line %u: %s: %s", 位置.function_name(), static_cast<unsigned>(位置.line()),
+              失败, qUtf8Printable(异常说明()));
 }
 
 }  // namespace platform::log

@@ -1,82 +1,30 @@
 #include "platform/registry/autostart_entry.h"
 
 #include "platform/log/log.h"
+#include "platform/registry/regular_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStandardPaths>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <glib.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <memory>
 
 namespace platform::registry {
 
 QString configHome() {
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) {
-        return QDir::cleanPath(xdg);
+    const QString location =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    // A relative $XDG_CONFIG_HOME would name a folder below wherever the program was started.
+    if (!location.isEmpty() && QDir::isAbsolutePath(location)) {
+        return QDir::cleanPath(location);
     }
     return QDir::homePath() + QStringLiteral("/.config");
-}
-
-#ifdef _WIN32
-constexpr int kReadFlags = O_RDONLY | O_BINARY;
-#else
-// Without O_NONBLOCK, opening a FIFO waits until some other process opens it for writing.
-constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-#endif
-
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), kReadFlags);
-    if (fd < 0) {
-        qCWarning(lcRegistry, "%s cannot be opened: %s", qUtf8Printable(path),
-                  std::strerror(errno));
-        return std::nullopt;
-    }
-    struct stat info {};
-    std::optional<QByteArray> bytes;
-    if (::fstat(fd, &info) != 0) {
-        qCWarning(lcRegistry, "%s cannot be examined: %s", qUtf8Printable(path),
-                  std::strerror(errno));
-    } else if (!S_ISREG(info.st_mode)) {
-        qCWarning(lcRegistry, "%s is not a regular file; it is not read", qUtf8Printable(path));
-    } else if (info.st_size > maxBytes) {
-        qCWarning(lcRegistry, "%s holds %lld bytes, more than the %lld read; it is not read",
-                  qUtf8Printable(path), static_cast<long long>(info.st_size),
-                  static_cast<long long>(maxBytes));
-    } else {
-        // The file may still grow while it is read: never take more than the limit.
-        QByteArray data(static_cast<qsizetype>(maxBytes) + 1, Qt::Uninitialized);
-        qsizetype total = 0;
-        ssize_t got = 0;
-        while (total < data.size()) {
-            got = ::read(fd, data.data() + total, static_cast<size_t>(data.size() - total));
-            if (got > 0) {
-                total += got;
-            } else if (got == 0 || errno != EINTR) {
-                break;
-            }
-        }
-        if (got < 0) {
-            qCWarning(lcRegistry, "%s cannot be read: %s", qUtf8Printable(path),
-                      std::strerror(errno));
-        } else if (total > maxBytes) {
-            qCWarning(lcRegistry, "%s grew past %lld bytes while it was read; it is not read",
-                      qUtf8Printable(path), static_cast<long long>(maxBytes));
-        } else {
-            data.truncate(total);
-            bytes = std::move(data);
-        }
-    }
-    ::close(fd);
-    return bytes;
 }
 
 }  // namespace platform::registry
@@ -85,9 +33,9 @@ namespace platform::registry::autostart {
 
 namespace {
 
-const QString kGroup = QStringLiteral("[Desktop Entry]");
-const QString kTypeKey = QStringLiteral("X-Quillet-Value-Type");
-const QString kCommandKey = QStringLiteral("X-Quillet-Command");
+constexpr const char* kGroup = G_KEY_FILE_DESKTOP_GROUP;
+constexpr const char* kTypeKey = "X-Quillet-Value-Type";
+constexpr const char* kCommandKey = "X-Quillet-Command";
 const QString kSuffix = QStringLiteral(".desktop");
 // Far more than any entry the program writes.
 constexpr qint64 kLargestEntry = 64 * 1024;
@@ -116,63 +64,46 @@ bool isFieldCode(QChar c) {
     return QStringLiteral("fFuUickdDnNvm").contains(c);
 }
 
-// Keys of the [Desktop Entry] group, values still escaped. Locale variants (Name[de]) are skipped.
-struct ParsedFile {
-    bool readable = false;
-    QList<std::pair<QString, QString>> keys;
-
-    std::optional<QString> get(const QString& key) const {
-        for (const auto& [k, v] : keys) {
-            if (k == key) {
-                return v;
-            }
-        }
-        return std::nullopt;
-    }
+struct KeyFileFree {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
 };
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
 
-ParsedFile parseFile(const QString& path) {
-    ParsedFile parsed;
+struct GErrorFree {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+// The entry file as GLib reads it; nothing, with a warning, when it cannot be read.
+KeyFile parseFile(const QString& path) {
     const std::optional<QByteArray> bytes = readRegularFile(path, kLargestEntry);
     if (!bytes) {
-        return parsed;
+        return {};
     }
-    parsed.readable = true;
-    const QString text = QString::fromUtf8(*bytes);
-    bool inGroup = false;
-    for (QString line : text.split(u'\n')) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(u'#')) {
-            continue;
-        }
-        if (trimmed.startsWith(u'[')) {
-            inGroup = trimmed == kGroup;
-            continue;
-        }
-        if (!inGroup) {
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq <= 0) {
-            continue;
-        }
-        const QString key = line.left(eq).trimmed();
-        QString value = line.mid(eq + 1);
-        while (!value.isEmpty() && (value.front() == u' ' || value.front() == u'\t')) {
-            value.remove(0, 1);
-        }
-        if (!key.contains(u'[')) {
-            parsed.keys.append({key, value});
-        }
+    KeyFile file(g_key_file_new());
+    GError* error = nullptr;
+    if (!g_key_file_load_from_data(file.get(), bytes->constData(),
+                                   static_cast<gsize>(bytes->size()), G_KEY_FILE_NONE, &error)) {
+        qCWarning(lcRegistry, "%s is not read as a desktop entry: %s", qUtf8Printable(path),
+                  GErrorPtr(error)->message);
+        return {};
     }
-    return parsed;
+    return file;
 }
 
-bool isOurs(const ParsedFile& parsed) {
-    return parsed.readable && parsed.get(kTypeKey).has_value();
+// A value of the [Desktop Entry] group, its string escapes undone.
+std::optional<QString> get(const KeyFile& file, const char* key) {
+    gchar* value = g_key_file_get_string(file.get(), kGroup, key, nullptr);
+    if (!value) {
+        return std::nullopt;
+    }
+    QString text = QString::fromUtf8(value);
+    g_free(value);
+    return text;
+}
+
+bool isOurs(const KeyFile& file) {
+    return file && g_key_file_has_key(file.get(), kGroup, kTypeKey, nullptr);
 }
 
 // The entry file for a value name: an exact match first, then one that differs only in case.
@@ -187,8 +118,7 @@ std::optional<Found> find(const QString& valueName) {
     const QString exact = valueName + kSuffix;
     if (QFileInfo::exists(dir.filePath(exact))) {
         const QString path = dir.filePath(exact);
-        const ParsedFile parsed = parseFile(path);
-        if (isOurs(parsed)) {
+        if (isOurs(parseFile(path))) {
             return Found{path, true};
         }
     }
@@ -324,134 +254,40 @@ QString execFromArguments(const QStringList& arguments) {
 }
 
 std::optional<QStringList> argumentsFromExec(const QString& exec) {
+    gchar** words = nullptr;
+    GError* error = nullptr;
+    if (!g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &words, &error)) {
+        const GErrorPtr failed(error);
+        if (g_error_matches(failed.get(), G_SHELL_ERROR, G_SHELL_ERROR_EMPTY_STRING)) {
+            return QStringList();
+        }
+        return std::nullopt;
+    }
+    // The field-code step: "%%" is a percent sign, a field code expands to nothing (an argument
+    // of field codes alone goes), anything else stays as written.
     QStringList result;
-    QString current;
-    bool inWord = false;
-    const qsizetype n = exec.size();
-    // A percent sign: "%%" is a percent sign, a field code expands to nothing, anything else
-    // stays as written. Returns how many characters were consumed.
-    auto percent = [&](qsizetype i) -> qsizetype {
-        if (i + 1 < n && exec[i + 1] == u'%') {
-            current += u'%';
-            inWord = true;
-            return 2;
+    for (gchar** word = words; *word; ++word) {
+        const QString argument = QString::fromUtf8(*word);
+        QString expanded;
+        bool hadFieldCode = false;
+        for (qsizetype i = 0; i < argument.size(); ++i) {
+            const bool next = i + 1 < argument.size();
+            if (argument[i] == u'%' && next && argument[i + 1] == u'%') {
+                expanded += u'%';
+                ++i;
+            } else if (argument[i] == u'%' && next && isFieldCode(argument[i + 1])) {
+                hadFieldCode = true;
+                ++i;
+            } else {
+                expanded += argument[i];
+            }
         }
-        if (i + 1 < n && isFieldCode(exec[i + 1])) {
-            return 2;
-        }
-        current += u'%';
-        inWord = true;
-        return 1;
-    };
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = exec[i];
-        if (isBlank(c)) {
-            if (inWord) {
-                result.append(current);
-                current.clear();
-                inWord = false;
-            }
-            ++i;
-        } else if (c == u'"') {
-            inWord = true;
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                const QChar q = exec[i];
-                if (q == u'"') {
-                    closed = true;
-                    ++i;
-                    break;
-                }
-                if (q == u'\\' && i + 1 < n) {
-                    current += exec[i + 1];
-                    i += 2;
-                } else if (q == u'%') {
-                    i += percent(i);
-                } else {
-                    current += q;
-                    ++i;
-                }
-            }
-            if (!closed) {
-                return std::nullopt;
-            }
-        } else if (c == u'\'') {
-            inWord = true;
-            const qsizetype end = exec.indexOf(u'\'', i + 1);
-            if (end < 0) {
-                return std::nullopt;
-            }
-            current += exec.mid(i + 1, end - i - 1);
-            i = end + 1;
-        } else if (c == u'\\' && i + 1 < n) {
-            current += exec[i + 1];
-            inWord = true;
-            i += 2;
-        } else if (c == u'%') {
-            i += percent(i);
-        } else {
-            current += c;
-            inWord = true;
-            ++i;
+        if (!hadFieldCode || !expanded.isEmpty()) {
+            result.append(expanded);
         }
     }
-    if (inWord) {
-        result.append(current);
-    }
+    g_strfreev(words);
     return result;
-}
-
-QString escapeString(const QString& text) {
-    QString out;
-    out.reserve(text.size() + 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\\') {
-            out += QStringLiteral("\\\\");
-        } else if (c == u'\n') {
-            out += QStringLiteral("\\n");
-        } else if (c == u'\t') {
-            out += QStringLiteral("\\t");
-        } else if (c == u'\r') {
-            out += QStringLiteral("\\r");
-        } else if (c == u' ' && (i == 0 || i == text.size() - 1)) {
-            // Readers trim blanks around a value; escaped ones survive.
-            out += QStringLiteral("\\s");
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-QString unescapeString(const QString& value) {
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c != u'\\' || i + 1 == value.size()) {
-            out += c;
-            continue;
-        }
-        const QChar next = value[++i];
-        if (next == u's') {
-            out += u' ';
-        } else if (next == u'n') {
-            out += u'\n';
-        } else if (next == u't') {
-            out += u'\t';
-        } else if (next == u'r') {
-            out += u'\r';
-        } else if (next == u'\\') {
-            out += u'\\';
-        } else {
-            out += c;
-            out += next;
-        }
-    }
-    return out;
 }
 
 std::optional<Entry> read(const QString& valueName) {
@@ -462,26 +298,30 @@ std::optional<Entry> read(const QString& valueName) {
     if (!found || !found->ours) {
         return std::nullopt;
     }
-    const ParsedFile parsed = parseFile(found->path);
-    if (!isOurs(parsed)) {
+    const KeyFile file = parseFile(found->path);
+    if (!isOurs(file)) {
         return std::nullopt;
     }
     Entry entry;
     bool typeOk = false;
-    const uint type = parsed.get(kTypeKey)->trimmed().toUInt(&typeOk);
+    const uint type = get(file, kTypeKey).value_or(QString()).trimmed().toUInt(&typeOk);
     entry.type = typeOk && (type == RegSz || type == RegExpandSz) ? type : RegSz;
 
-    const std::optional<QString> exec = parsed.get(QStringLiteral("Exec"));
-    std::optional<QStringList> arguments =
-        exec ? argumentsFromExec(unescapeString(*exec)) : std::optional<QStringList>(QStringList{});
+    // An Exec line that cannot be read starts nothing (a launcher would refuse it too).
+    std::optional<QStringList> arguments;
+    if (g_key_file_has_key(file.get(), kGroup, "Exec", nullptr)) {
+        if (const std::optional<QString> exec = get(file, "Exec")) {
+            arguments = argumentsFromExec(*exec);
+        }
+    } else {
+        arguments = QStringList();
+    }
     if (arguments) {
         arguments = programArguments(*arguments);
     }
-    const std::optional<QString> kept = parsed.get(kCommandKey);
-    if (kept) {
-        const QString command = unescapeString(*kept);
-        if (arguments && commandArguments(command) == *arguments) {
-            entry.command = command;
+    if (const std::optional<QString> command = get(file, kCommandKey)) {
+        if (arguments && commandArguments(*command) == *arguments) {
+            entry.command = *command;
             return entry;
         }
     }
@@ -505,29 +345,37 @@ Status write(const QString& valueName, const QString& command, std::uint32_t typ
     const QString path = found ? found->path : QDir(dir).filePath(valueName + kSuffix);
 
     const QStringList arguments = commandArguments(command);
-    QString text = kGroup + u'\n';
-    text += QStringLiteral("Type=Application\n");
-    text += QStringLiteral("Version=1.4\n");
-    text += QStringLiteral("Name=") + escapeString(valueName) + u'\n';
-    text += QStringLiteral("Comment=Started at log-on\n");
+    const KeyFile entry(g_key_file_new());
+    const auto set = [&](const char* key, const QString& value) {
+        g_key_file_set_string(entry.get(), kGroup, key, value.toUtf8().constData());
+    };
+    set("Type", QStringLiteral("Application"));
+    set("Version", QStringLiteral("1.4"));
+    set("Name", valueName);
+    set("Comment", QStringLiteral("Started at log-on"));
     if (arguments.isEmpty()) {
-        text += QStringLiteral("Hidden=true\n");
+        g_key_file_set_boolean(entry.get(), kGroup, "Hidden", TRUE);
     } else {
-        text += QStringLiteral("Exec=") +
-                escapeString(execFromArguments(launchArguments(arguments))) + u'\n';
+        set("Exec", execFromArguments(launchArguments(arguments)));
         if (QDir::isAbsolutePath(arguments.front())) {
-            text += QStringLiteral("TryExec=") + escapeString(arguments.front()) + u'\n';
+            set("TryExec", arguments.front());
         }
     }
-    text += QStringLiteral("Terminal=false\n");
-    text += kTypeKey + u'=' + QString::number(type) + u'\n';
-    text += kCommandKey + u'=' + escapeString(command) + u'\n';
+    g_key_file_set_boolean(entry.get(), kGroup, "Terminal", FALSE);
+    set(kTypeKey, QString::number(type));
+    set(kCommandKey, command);
+    gsize length = 0;
+    gchar* text = g_key_file_to_data(entry.get(), &length, nullptr);
+    QByteArray bytes(text, static_cast<qsizetype>(length));
+    g_free(text);
+    // GLib escapes a tab only at the start of a value; the Desktop Entry rules allow no control
+    // character in a value, and "\t" reads back as the same tab.
+    bytes.replace('\t', "\\t");
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return RegistryIoFailed;
     }
-    const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         return RegistryIoFailed;
     }

@@ -1,5 +1,6 @@
 #pragma once
-// The log-on Run key as XDG autostart entries (everywhere but Windows).
+// The log-on Run key as XDG autostart entries (Linux only: Windows has the real Run key). The
+// files are read and written with GLib's key files, as the session's own launcher reads them.
 //
 // A string value "<name>" of the Run key is the file $XDG_CONFIG_HOME/autostart/<name>.desktop:
 //
@@ -38,11 +39,6 @@ namespace platform::registry {
 // $XDG_CONFIG_HOME when it is an absolute path, otherwise ~/.config.
 QString configHome();
 
-// The bytes of a regular file (or of a symbolic link to one) of at most maxBytes. Anything else
-// (a device, a FIFO, a folder, a larger file) or a failing read gives nothing, with a warning
-// saying why; opening never waits for a writer.
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
-
 }  // namespace platform::registry
 
 namespace platform::registry::autostart {
@@ -60,7 +56,9 @@ QStringList commandArguments(const QString& command);
 // quoted when they hold blanks or quotes.
 QString commandFromArguments(const QStringList& arguments);
 
-// The Exec value (before the string escapes) for a program and its arguments, and back.
+// The Exec value (before the string escapes) for a program and its arguments, and back: quoted
+// with double quotes as the Desktop Entry rules ask; read as a shell would split it (GLib's
+// g_shell_parse_argv), then "%%" made a percent sign and field codes dropped (nothing to pass).
 // argumentsFromExec returns nothing when quotes are unbalanced.
 QString execFromArguments(const QStringList& arguments);
 std::optional<QStringList> argumentsFromExec(const QString& exec);
@@ -69,10 +67,6 @@ std::optional<QStringList> argumentsFromExec(const QString& exec);
 // percent sign), and back.
 QStringList launchArguments(const QStringList& arguments);
 QStringList programArguments(const QStringList& launched);
-
-// The string escapes of Desktop Entry values (\s \n \t \r \\), both ways.
-QString escapeString(const QString& text);
-QString unescapeString(const QString& value);
 
 struct Entry {
     std::uint32_t type = RegSz;

@@ -1,6 +1,8 @@
 #include "platform/registry/registry.h"
 
-#ifdef _WIN32
+#include <QtGlobal>
+
+#ifdef Q_OS_WIN
 
 #include <windows.h>
 
@@ -95,6 +97,7 @@ std::uint32_t ExpandEnvironment(const char* source, char* destination, std::uint
 #include <vector>
 
 #include "platform/registry/autostart_entry.h"
+#include "platform/registry/regular_file.h"
 #include "platform/shell/shell.h"
 
 namespace platform::registry {

@@ -164,7 +164,7 @@ class DaoTest : public QObject {
             记录.Fields(QStringLiteral("nosuchcolumn"));
             QFAIL("an unknown column must raise an error");
         } catch (const dao::Error& 错误) {
-            QCOMPARE(错误.Number(), 3265);
+            QCOMPARE(错误.Number(), dao::错误号_无此字段);
         }
     }
 

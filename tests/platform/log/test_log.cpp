@@ -1,8 +1,11 @@
-// Values written to the log cannot reach a terminal as control codes.
+// Values written to the log cannot reach a terminal as control codes; an exception boundary
+// ends every exception in the log.
 
 #include "platform/log/log.h"
 
 #include <QtTest>
+
+#include <stdexcept>
 
 namespace {
 
@@ -36,6 +39,20 @@ class TestLog : public QObject {
                  (QStringList{
                      QStringLiteral("the page is not shown: Not Found\\x1b[31m\\n[forged] line"),
                      QStringLiteral("Not Found\\x1b[31m\\n[forged] line")}));
+    }
+
+    void exceptionBoundaryLogsWhatFailedAndGoesOn() {
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(QStringLiteral("line \\d+: reading a row failed: row 3 is gone$")));
+        QVERIFY(!platform::log::异常边界(lcMain, "reading a row failed",
+                                         [] { throw std::out_of_range("row 3 is gone"); }));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("an exception of unknown type$")));
+        QVERIFY(!platform::log::异常边界(lcControls, "a key failed", [] { throw 42; }));
+        int 次数 = 0;
+        QVERIFY(platform::log::异常边界(lcMain, "counting failed", [&] { ++次数; }));
+        QCOMPARE(次数, 1);
     }
 };
 

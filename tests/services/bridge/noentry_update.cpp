@@ -1,12 +1,10 @@
 // An update library that lacks DoUpdate.
 
+#include <QtGlobal>
+
 #include <cstdint>
 
-#if defined(_WIN32)
-#define PROBE_API __declspec(dllexport)
-#else
-#define PROBE_API __attribute__((visibility("default")))
-#endif
+#define PROBE_API Q_DECL_EXPORT
 
 extern "C" PROBE_API std::int32_t BeginUpdate() {
     return 0;

@@ -1,14 +1,12 @@
 // A stand-in update library that only records how it was called.
 
+#include <QtGlobal>
+
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#if defined(_WIN32)
-#define PROBE_API __declspec(dllexport)
-#else
-#define PROBE_API __attribute__((visibility("default")))
-#endif
+#define PROBE_API Q_DECL_EXPORT
 
 namespace {
 int calls = 0;

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "main_window/autostart.h"
+#include "services/autostart.h"
 #include "services/registry_module.h"
 
 namespace {
@@ -100,7 +100,7 @@ class AutostartTest : public QObject {
             QTest::newRow(tag) << QString::fromUtf8(folder) << QString::fromUtf8(name)
                                << QString::fromUtf8(expected);
         };
-#ifdef _WIN32
+#ifdef Q_OS_WIN
         row("plain", "D:\\Tools", "Q", "\"D:\\Tools\\Q.exe\" mini");
         row("blanks", "C:\\Program Files\\便签", "Quillet",
             "\"C:\\Program Files\\便签\\Quillet.exe\" mini");
@@ -122,7 +122,7 @@ class AutostartTest : public QObject {
     }
 
     void commandOfTheRunningProgram() {
-#ifndef _WIN32
+#ifndef Q_OS_WIN
         QCOMPARE(开机启动::启动命令(),
                  u'"' + QCoreApplication::applicationFilePath() + QStringLiteral("\" mini"));
 #endif

@@ -4,9 +4,9 @@
 #include <QDir>
 #include <QtTest>
 
-#include "main_window/autostart.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/shell.h"
+#include "services/autostart.h"
 #include "services/registry_module.h"
 
 namespace reg = platform::registry;

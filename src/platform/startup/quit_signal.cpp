@@ -1,10 +1,10 @@
-#include "main_window/quit_signal.h"
+#include "platform/startup/quit_signal.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 #include <QSocketNotifier>
 
 #include <fcntl.h>
@@ -13,9 +13,9 @@
 #include <csignal>
 #endif
 
-namespace 退出信号 {
+namespace platform::startup {
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 namespace {
 
 int 管道[2] = {-1, -1};
@@ -28,7 +28,7 @@ extern "C" void 收到信号(int) {
 
 }  // namespace
 
-bool 安装() {
+bool 安装退出信号() {
     if (管道[0] != -1) {
         return true;
     }
@@ -62,9 +62,9 @@ bool 安装() {
     return true;
 }
 #else
-bool 安装() {
+bool 安装退出信号() {
     return false;
 }
 #endif
 
-}  // namespace 退出信号
+}  // namespace platform::startup

@@ -1,4 +1,4 @@
-#include "main_window/autostart.h"
+#include "services/autostart.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "platform/log/log.h"
+#include "store/globals.h"
