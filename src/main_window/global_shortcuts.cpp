@@ -80,13 +80,7 @@ std::optional<QKeyCombination> 解析(const std::optional<QString>& 存储, cons
     设定 结果;
     for (int i = 0; i < 命令数; ++i) {
         const 说明& 这个 = 命令说明(命令(i));
-        std::int32_t 类型 = 注册表操作::REG_SZ;
-        QString 值;
-        std::optional<QString> 存储;
-        if (注册表操作::读取注册表值(注册表操作::HKEY_CURRENT_USER, 设置键, 这个.值名, 类型, 值)) {
-            存储 = 类型 == 注册表操作::REG_SZ ? 值 : QStringLiteral("(not text)");
-        }
-        结果[i] = 解析(存储, 这个);
+        结果[i] = 解析(注册表操作::读取文字设置(设置键, 这个.值名), 这个);
     }
     return 结果;
 }

@@ -28,10 +28,8 @@ void 保存(int 列, Qt::SortOrder 顺序) {
 }  // namespace
 
 void 恢复并记住(platform::controls::ListView& 列表) {
-    std::int32_t 类型 = 注册表操作::REG_SZ;
-    QString 值;
-    if (注册表操作::读取注册表值(注册表操作::HKEY_CURRENT_USER, 设置键, 值名, 类型, 值)) {
-        const QStringList 部分 = 值.split(u',');
+    if (const std::optional<QString> 值 = 注册表操作::读取文字设置(设置键, 值名)) {
+        const QStringList 部分 = 值->split(u',');
         bool 列是数 = false;
         const int 列 = 部分.value(0).toInt(&列是数);
         const QString 顺序 = 部分.value(1);
@@ -42,7 +40,7 @@ void 恢复并记住(platform::controls::ListView& 列表) {
             qCWarning(lcMain,
                       "the stored sort of the list, \"%s\", names no column; the rows "
                       "keep their order",
-                      qUtf8Printable(值));
+                      qUtf8Printable(*值));
         }
     }
     列表.排序已改变 = 保存;

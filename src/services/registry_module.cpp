@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include "platform/log/log.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/shell.h"
 
@@ -130,6 +131,30 @@ bool 删除注册表值(std::uint32_t 根键, const QString& 子键, const QStri
     const bool 结果 = reg::DeleteValue(键, 值名字节.constData()) == reg::Success;
     reg::CloseKey(键);
     return 结果;
+}
+
+std::optional<QString> 读取文字设置(const QString& 子键, const QString& 值名) {
+    reg::Key 键 = 0;
+    if (reg::OpenKey(HKEY_CURRENT_USER, 到本地代码页(子键).constData(), &键) != reg::Success) {
+        return std::nullopt;
+    }
+    std::uint32_t 类型 = 0;
+    std::uint32_t 大小 = 0;
+    const bool 存在 = reg::QueryValueEx(键, 到本地代码页(值名).constData(), &类型, nullptr,
+                                        &大小) == reg::Success;
+    reg::CloseKey(键);
+    if (!存在) {
+        return std::nullopt;
+    }
+    std::int32_t 值类型 = REG_SZ;
+    QString 文字;
+    if (类型 != static_cast<std::uint32_t>(REG_SZ) ||
+        !读取注册表值(HKEY_CURRENT_USER, 子键, 值名, 值类型, 文字)) {
+        qCWarning(lcServices, "the setting %s\\%s is not text; it is taken as not set",
+                  qUtf8Printable(子键), qUtf8Printable(值名));
+        return std::nullopt;
+    }
+    return 文字;
 }
 
 }  // namespace 注册表操作

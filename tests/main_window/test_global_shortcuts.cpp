@@ -2,6 +2,7 @@
 // combination (hostile or damaged settings) falls back to the default, logged.
 
 #include "main_window/global_shortcuts.h"
+#include "services/registry_module.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -49,6 +50,10 @@ class GlobalShortcutsTest : public QObject {
         QTemporaryDir 配置;
         QVERIFY(配置.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(配置.path()));
+        // Another setting of the program's key: its shortcuts were never set, not turned off.
+        QVERIFY(注册表操作::写入注册表值(
+            注册表操作::HKEY_CURRENT_USER, QStringLiteral("SOFTWARE\\Quillet"),
+            QStringLiteral("ListSort"), 注册表操作::REG_SZ, QStringLiteral("1,0")));
         QCOMPARE(读取(), (设定{命令说明(新建便签).默认, 命令说明(显示隐藏).默认}));
         const 设定 新设定{QKeyCombination(Qt::AltModifier, Qt::Key_F5), std::nullopt};
         QVERIFY(保存(新设定));
