@@ -75,7 +75,7 @@ class 恶意服务器 {
             auto 剩余 = std::make_shared<qint64>(十兆);
             auto 送 = [this, 连接, 剩余] {
                 while (*剩余 > 0 && 连接->bytesToWrite() < 256 * 1024) {
-                    QByteArray 块(static_cast<qsizetype>(qMin<qint64>(*剩余, 64 * 1024)), '#');
+                    QByteArray 块(qMin<qint64>(*剩余, 64 * 1024), '#');
                     if (*剩余 == 十兆) {
                         块.replace(0, 15, "version=99.0.0\n");
                     }

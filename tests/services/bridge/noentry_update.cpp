@@ -1,13 +1,9 @@
 // An update library that lacks DoUpdate.
 
+#include "update/update.h"
+
 #include <cstdint>
 
-#if defined(_WIN32)
-#define PROBE_API __declspec(dllexport)
-#else
-#define PROBE_API __attribute__((visibility("default")))
-#endif
-
-extern "C" PROBE_API std::int32_t BeginUpdate() {
+extern "C" std::int32_t BeginUpdate() {
     return 0;
 }
