@@ -230,6 +230,22 @@ class WaylandCase(unittest.TestCase):
         self.ids = self.session.install(NOTES)
         self.app = self.session.launch(*args)
 
+    def below_rows(self):
+        """A point of the main window's list, below its rows, that no other window covers. The
+        compositor places every new window where it likes, a note over the main window too: a
+        click on a covered point reaches that note, and keys typed next go to the note."""
+        views = self.session.views(self.app.pid)
+        main = self.mains(views)[0]
+        above = views[:views.index(main)]  # the scene graph lists the top view first
+        g = main.geometry
+        half = g.width // 2 - 20
+        for y in (g.y + g.height - 40, g.y + g.height - 70):
+            for dx in sorted(range(-half, half + 1, 10), key=abs):
+                point = (g.x + g.width // 2 + dx, y)
+                if not any(v.geometry.contains(*point) for v in above):
+                    return point
+        raise AssertionError("windows cover the main window's list: %r" % views)
+
     def notes(self, views):
         return [v for v in views if v.role == "xdg_toplevel" and v.title == "Quillet"]
 
@@ -427,21 +443,19 @@ class WaylandInput(WaylandCase):
 
     def test_list_menu_editor_and_exit(self):
         self.launch()
-        views = self.session.wait_views(
+        self.session.wait_views(
             lambda vs: len(self.mains(vs)) == 1 and len(self.notes(vs)) == len(SHOWN),
             what="the main window and the notes")
-        main = self.mains(views)[0].geometry
-        below_rows = (main.x + main.width // 2, main.y + main.height - 40)
 
         # The list's menu: 全部隐藏[&H], then 全部显示[&S] (every note, the one kept off too).
         for key, count in (("h", 0), ("s", len(NOTES))):
-            self.open_popup(*below_rows, "the list menu")
+            self.open_popup(*self.below_rows(), "the list menu")
             self.session.key(key)
             self.session.wait_views(lambda vs, n=count: len(self.notes(vs)) == n,
                                     what="%d notes" % count)
 
         # Ctrl+N in the main window opens the editor; its text box has the keyboard.
-        self.session.click(*self.session.at(*below_rows))
+        self.session.click(*self.session.at(*self.below_rows()))
         self.session.key("ctrl+n")
         editor = self.session.wait_views(
             lambda vs: [v for v in vs if v.title == "添加Quillet"], what="the editor")
@@ -461,7 +475,7 @@ class WaylandInput(WaylandCase):
                                 what="the new note on the desktop, the editor gone")
 
         # 文件[&F] → 退出程序[&X] asks first; Yes ends the program.
-        self.session.click(*self.session.at(*below_rows))
+        self.session.click(*self.session.at(*self.below_rows()))
         self.session.key("alt+f")
         self.session.wait_views(lambda vs: any(v.role == "xdg_popup" for v in vs),
                                 what="the file menu")
