@@ -28,10 +28,6 @@ NOTES = [
 SHOWN = [n for n in NOTES if n.get("visual", 1)]
 
 
-def rgb(colour):
-    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
-
-
 class View:
     """One surface on screen, as weston's scene graph describes it."""
 
@@ -190,9 +186,8 @@ class NestedWaylandSession(WaylandSession):
         return self._start_weston(spawn, then)
 
     def _output_window(self):
-        tree = self._run(["xwininfo", "-root", "-children"]).stdout
-        m = re.search(r"^\s*(0x[0-9a-f]+) \"Weston Compositor", tree, re.M)
-        return self.geometry(int(m.group(1), 16)) if m else None
+        found = self.search(cls="^Weston Compositor$")
+        return self.geometry(found[0]) if found else None
 
     def _run(self, argv, check=True, binary=False):
         result = subprocess.run(argv, env=dict(self.env(), DISPLAY=self.display),
@@ -266,7 +261,6 @@ class WaylandCase(unittest.TestCase):
         self.assertIsNone(self.session.procs["weston"].poll(), "the compositor went down")
 
 
-
 class HeadlessWayland(WaylandCase):
     """A headless weston: no input devices, so the program is only watched."""
 
@@ -280,7 +274,7 @@ class HeadlessWayland(WaylandCase):
         # The notes are drawn in their colours: each note's margin shows its background. The
         # compositor places windows itself and may cover a note with another window: only
         # the parts of a margin that no window above covers are looked at.
-        expected = {rgb(n["back"]) for n in SHOWN}
+        expected = {harness.rgb(n["back"]) for n in SHOWN}
         seen = harness.wait_until(
             lambda: (lambda found: found if found and all(
                 len(c) == 1 and c <= expected for c in found.values()) else None)(
