@@ -253,7 +253,7 @@ void TestUpdateCheck::neverAnswering() {
 
 void TestUpdateCheck::tricklingServerHitsOverallLimit() {
     // A byte now and then would keep a per-read timeout alive for ever.
-    server_->on("/list", [this](QTcpSocket* socket) {
+    server_->on("/list", [](QTcpSocket* socket) {
         socket->setProperty("toSend", qint64(1) << 40);
         socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nversion=3.8.4\n#");
         auto* drip = new QTimer(socket);
