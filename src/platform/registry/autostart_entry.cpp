@@ -89,7 +89,7 @@ const QString kTypeKey = QStringLiteral("X-Quillet-Value-Type");
 const QString kCommandKey = QStringLiteral("X-Quillet-Command");
 const QString kSuffix = QStringLiteral(".desktop");
 // Far more than any entry the program writes.
-constexpr qint64 kLargestEntry = 64 * 1024;
+constexpr qint64 kLargestEntry = qint64{64} * 1024;
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
@@ -467,7 +467,7 @@ std::optional<Entry> read(const QString& valueName) {
     }
     Entry entry;
     bool typeOk = false;
-    const uint type = parsed.get(kTypeKey)->trimmed().toUInt(&typeOk);
+    const uint type = parsed.get(kTypeKey).value_or(QString()).trimmed().toUInt(&typeOk);
     entry.type = typeOk && (type == RegSz || type == RegExpandSz) ? type : RegSz;
 
     const std::optional<QString> exec = parsed.get(QStringLiteral("Exec"));
