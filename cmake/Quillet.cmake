@@ -59,11 +59,12 @@ function(quillet_skipped_test name reason)
 endfunction()
 
 # The screenshots of the end-to-end tests need Pillow with its X11 screen grab (Debian's
-# python3-pil): a python3 found first on PATH without it (a private interpreter in the
-# developer's home) is passed over.
+# python3-pil), and the harness reads windows with python3-xlib: a python3 found first on PATH
+# without them (a private interpreter in the developer's home) is passed over.
 function(quillet_python_grabs_screens result candidate)
     execute_process(COMMAND ${candidate} -c
-            "from PIL import features, ImageGrab; raise SystemExit(not features.check('xcb'))"
+            "import Xlib.display; from PIL import features, ImageGrab; \
+raise SystemExit(not features.check('xcb'))"
         RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
     if(NOT status EQUAL 0)
         set(${result} FALSE PARENT_SCOPE)

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian 12 packages that building, running and testing Quillet need.
+# Installs the Debian 12 packages that building, running and testing Quillet need;
+# `scripts/deps.sh ci` also installs what only .ci/run's extra checks need.
 set -e
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -22,11 +23,17 @@ RUN="libqt6svg6 qt6-translations-l10n fonts-noto-cjk fonts-noto-color-emoji ca-c
 # Wayland compositor, the desktop-file and AppStream validators, Python with Pillow for the
 # harness and its screenshots, gio and dex for the log-on start entries, chattr for read-only
 # database files, and a private session bus with the accessibility bus and its Python client for
-# reading what a screen reader reads, and Tk for a window of another program.
+# reading what a screen reader reads, the X protocol library for Python that the harness
+# reads windows with, and Tk for a window of another program.
 TESTS="xvfb xauth x11-utils x11-xserver-utils openbox xdotool trayer dex python3 python3-pil
     weston qt6-wayland desktop-file-utils appstream libglib2.0-bin e2fsprogs
-    dbus-daemon at-spi2-core python3-pyatspi python3-tk"
+    dbus-daemon at-spi2-core python3-pyatspi python3-xlib python3-tk"
+# CI only (`scripts/deps.sh ci`): the second compiler that .ci/run builds with and the static
+# checker it runs (clang-tidy 16: version 14 cannot read std::source_location in GCC 12's
+# library). Building and testing as the README says needs neither.
+CI=
+[ "${1-}" != ci ] || CI="clang-16 clang-tidy-16"
 
 $SUDO apt-get update -qq
 # shellcheck disable=SC2086 # the lists are split into package names on purpose
-$SUDO apt-get install -y -qq --no-install-recommends $BUILD $RUN $TESTS >/dev/null
+$SUDO apt-get install -y -qq --no-install-recommends $BUILD $RUN $TESTS $CI >/dev/null

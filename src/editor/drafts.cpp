@@ -368,7 +368,9 @@ void 保存全部并保留() {
 }
 
 void 全部立即保存() {
-    for (草稿守护* 一个 : std::vector<草稿守护*>(活动守护())) {
+    // A copy: saving may add or remove guards.
+    const std::vector<草稿守护*> 守护 = 活动守护();
+    for (草稿守护* 一个 : 守护) {
         一个->立即保存();
     }
 }

@@ -41,7 +41,7 @@ QString 编辑框文字(const QPlainTextEdit& 编辑框);
 // A long text goes into the editor in parts of at most this many characters or lines, so that the
 // window shows and answers at once while the rest follows (a text document costs microseconds per
 // line to build: a 10 MiB note of 400,000 lines takes seconds in one go).
-inline constexpr qsizetype 每段最多字数 = 256 * 1024;
+inline constexpr qsizetype 每段最多字数 = qsizetype{256} * 1024;
 inline constexpr qsizetype 每段最多行数 = 8192;
 // Where the part of 文字 that starts at 起点 ends: never between a surrogate pair nor between
 // the CR and LF of one line end (each part would make a line break of its own).

@@ -199,7 +199,8 @@ void Class_主窗体::便签显示(platform::controls::ListView& 列表, int 行
             // Said once the list's own notification has ended: nothing modal runs inside it.
             QPointer<QWidget> 窗口 = 列表.window();
             QTimer::singleShot(0, &列表, [窗口] {
-                消息::显示(窗口 && 窗口->isVisible() ? 窗口.data() : nullptr,
+                QWidget* const 父窗口 = 窗口.data();
+                消息::显示(父窗口 != nullptr && 父窗口->isVisible() ? 父窗口 : nullptr,
                            QMessageBox::Information,
                            QStringLiteral("这条便签已不在便签数据库中（可能已被其他程序删除），"
                                           "无法显示。按 F5 可刷新列表。"));

@@ -298,7 +298,7 @@ QAction* Form_Main::添加分隔符(QMenu* 菜单, const QString& 名称) {
 
 void Form_Main::创建菜单() {
     QMenuBar* 菜单栏 = menuBar();
-    auto 新菜单 = [this](const QString& 名称, const QString& 标题, QWidget* 父) {
+    auto 新菜单 = [](const QString& 名称, const QString& 标题, QWidget* 父) {
         auto* 菜单 = new QMenu(标题, 父);
         菜单->setObjectName(名称);
         菜单->menuAction()->setObjectName(名称);

@@ -3,7 +3,7 @@
 namespace 站点 {
 
 QString 站点地址() {
-    const QString 覆盖 = qEnvironmentVariable("QUILLET_SITE_URL");
+    QString 覆盖 = qEnvironmentVariable("QUILLET_SITE_URL");
     if (!覆盖.isEmpty()) {
         return 覆盖;
     }

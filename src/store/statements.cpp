@@ -70,7 +70,7 @@ QString 文字值(const QString& 文字) {
 }
 
 QString 日期时间文字(const QDateTime& 时刻, const QLocale& 区域) {
-    const QString 日期 = 区域.toString(时刻.date(), QLocale::ShortFormat);
+    QString 日期 = 区域.toString(时刻.date(), QLocale::ShortFormat);
     const QTime 时间 = 时刻.time();
     // Times are written to the second: the first second of the day is midnight too.
     if (时间.hour() == 0 && 时间.minute() == 0 && 时间.second() == 0) {

@@ -198,7 +198,10 @@ void 升级检查::传输结束() {
 }
 
 void 升级检查::提问(const QUrl& 下载页, const QString& 新版本) {
-    QWidget* const 父窗口 = 父窗口_ && 父窗口_->isVisible() ? 父窗口_.data() : nullptr;
+    QWidget* 父窗口 = 父窗口_.data();
+    if (父窗口 != nullptr && !父窗口->isVisible()) {
+        父窗口 = nullptr;
+    }
     // The list may come over plain http: the user sees the very address a yes opens, in its
     // encoded form, where no look-alike letter or direction mark hides the real host.
     auto* 对话框 =

@@ -47,7 +47,7 @@ extern "C" std::int32_t DoUpdate(std::int32_t windowHandle, const char* updateLi
         return 0;
     }
     auto& 检查 = 当前检查();
-    if (检查 && 检查->进行中()) {
+    if (const 升级::升级检查* const 上次 = 检查; 上次 != nullptr && 上次->进行中()) {
         return 0;
     }
 

@@ -36,7 +36,7 @@
 namespace 升级 {
 
 // The largest update list that is read; anything longer is rejected unread.
-inline constexpr qsizetype 最大列表字节 = 64 * 1024;
+inline constexpr qsizetype 最大列表字节 = qsizetype{64} * 1024;
 
 struct 升级信息 {
     QString 版本文字;  // the version as written in the list (trimmed)

@@ -1,8 +1,9 @@
 """End-to-end harness: runs the built program on a private X server and acts as a user would.
 
-What it needs on the machine (all installed by scripts/deps.sh): Xvfb, openbox, xdotool,
-xprop and xwininfo (x11-utils), sqlite3, trayer (a tray host), xmodmap (x11-xserver-utils)
-for typing characters that are not on the keyboard, and Pillow (python3-pil) for screenshots.
+What it needs on the machine (all installed by scripts/deps.sh): Xvfb, openbox, xdotool for
+the pointer and the keys, python3-xlib for reading windows, xprop (x11-utils), sqlite3, trayer
+(a tray host), xmodmap (x11-xserver-utils) for typing characters that are not on the keyboard,
+and Pillow (python3-pil) for screenshots.
 
 A `Desktop` is one private X session: Xvfb on a free display, openbox, optionally trayer, a
 temporary HOME with XDG folders, and a folder holding a copy of the program with its own
@@ -25,13 +26,20 @@ import tempfile
 import time
 import unittest
 
+import Xlib.error
+import Xlib.X
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT_BIN = os.path.normpath(os.path.join(HERE, "..", "..", "build", "bin"))
 
-REQUIRED_TOOLS = ("Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "sqlite3")
+REQUIRED_TOOLS = ("Xvfb", "openbox", "xdotool", "xprop", "sqlite3")
 
 
-# The note editor's caption.
+# The program's window captions, as patterns for Desktop.search: a note, the main window (its
+# tray icon shares the caption), the exit question and the note editor.
+NOTE_NAME = "^Quillet$"
+MAIN_NAME = "^Quillet-4862$"
+QUESTION_NAME = "^确定退出$"
 EDITOR_NAME = "^添加Quillet$"
 
 # The program writes to its error stream only what went wrong: a test fails on any line it did
@@ -48,6 +56,16 @@ EXPECTED_EVERYWHERE = (
 
 def bin_dir():
     return os.environ.get("QUILLET_BIN") or DEFAULT_BIN
+
+
+def rgb(colour):
+    """A stored 0x00BBGGRR colour as (r, g, b)."""
+    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
+
+
+def px(twips):
+    """Twips (the stored and specified unit) as pixels at 96 dpi."""
+    return twips // 15
 
 
 def missing_tools(extra=()):
@@ -359,19 +377,68 @@ class Desktop:
     def xdotool(self, *args, check=True):
         return self._run(["xdotool", *map(str, args)], check=check).stdout
 
+    @property
+    def x(self):
+        """The harness's own connection to the session's X server (python3-xlib)."""
+        if getattr(self, "_x", None) is None:
+            from Xlib import display as xdisplay  # only X sessions need it
+            self._x = xdisplay.Display(self.display)
+        return self._x
+
+    def _window(self, wid):
+        return self.x.create_resource_object("window", int(wid))
+
+    def _text(self, wid, name):
+        """A text property (UTF-8 or Latin-1) of a window, or None when unset."""
+        prop = self._window(wid).get_full_property(self.x.intern_atom(name), Xlib.X.AnyPropertyType)
+        if prop is None:
+            return None
+        value = prop.value if isinstance(prop.value, bytes) else bytes(prop.value)
+        try:
+            return value.decode("utf-8")
+        except UnicodeDecodeError:
+            return value.decode("latin-1")
+
+    def _all_windows(self):
+        """Every window below the root, parents before their children."""
+        found, todo = [], [self.x.screen().root]
+        while todo:
+            try:
+                children = todo.pop().query_tree().children
+            except Xlib.error.BadWindow:  # gone while it was looked at
+                continue
+            found += [c.id for c in children]
+            todo += children
+        return found
+
     def search(self, name=None, cls=None, classname=None, pid=None, visible=True):
-        """Window ids matching every given criterion (name and classes are regexes)."""
-        base = ["search"] + (["--onlyvisible"] if visible else [])
-        if pid is not None:
-            base += ["--pid", pid]
-        criteria = [(f, v) for f, v in (("--name", name), ("--class", cls),
-                                         ("--classname", classname)) if v is not None]
-        if not criteria:
-            return [int(w) for w in self.xdotool(*base, check=False).split()]
-        result = None
-        for flag, value in criteria:  # xdotool matches one field per search
-            ids = [int(w) for w in self.xdotool(*base, flag, value, check=False).split()]
-            result = ids if result is None else [w for w in result if w in ids]
+        """Window ids matching every given criterion: name (WM_NAME) and classes are regexes,
+        matched regardless of case; visible: viewable windows only."""
+        def matches(wid):
+            if visible and not self.is_viewable(wid):
+                return False
+            if pid is not None:
+                prop = self._window(wid).get_full_property(
+                    self.x.intern_atom("_NET_WM_PID"), Xlib.X.AnyPropertyType)
+                if prop is None or int(prop.value[0]) != int(pid):
+                    return False
+            if name is not None and not re.search(name, self._search_name(wid), re.I):
+                return False
+            if cls is not None or classname is not None:
+                wm_class = self._window(wid).get_wm_class() or ("", "")
+                if classname is not None and not re.search(classname, wm_class[0], re.I):
+                    return False
+                if cls is not None and not re.search(cls, wm_class[1], re.I):
+                    return False
+            return True
+
+        result = []
+        for wid in self._all_windows():
+            try:
+                if matches(wid):
+                    result.append(wid)
+            except (Xlib.error.BadWindow, Xlib.error.BadDrawable):
+                continue
         return result
 
     def wait_windows(self, count, timeout=15.0, **criteria):
@@ -390,19 +457,28 @@ class Desktop:
         return list(found)
 
     def geometry(self, wid):
-        out = self._run(["xwininfo", "-id", str(wid)]).stdout
-        field = {k.strip(): v.strip() for k, v in (line.split(":", 1) for line in
-                 out.splitlines() if ":" in line)}
-        return Geometry(int(field["Absolute upper-left X"]),
-                        int(field["Absolute upper-left Y"]),
-                        int(field["Width"]), int(field["Height"]))
+        """Where the window is on the screen, its border included (as xwininfo has it)."""
+        window = self._window(wid)
+        size = window.get_geometry()
+        at = self.x.screen().root.translate_coords(window, -size.border_width,
+                                                   -size.border_width)
+        return Geometry(at.x, at.y, size.width, size.height)
 
     def is_viewable(self, wid):
-        out = self._run(["xwininfo", "-id", str(wid)], check=False).stdout
-        return "IsViewable" in out
+        try:
+            return self._window(wid).get_attributes().map_state == Xlib.X.IsViewable
+        except (Xlib.error.BadWindow, Xlib.error.BadDrawable):
+            return False
 
     def window_name(self, wid):
-        return self.xdotool("getwindowname", wid).rstrip("\n")
+        """The window's title: _NET_WM_NAME, else WM_NAME."""
+        return self._text(wid, "_NET_WM_NAME") or self._text(wid, "WM_NAME") or ""
+
+    def _search_name(self, wid):
+        """The name search matches: the title of a window with a WM_NAME, else nothing (the
+        tray icon has an empty WM_NAME and the program's name as _NET_WM_NAME). Chinese
+        WM_NAMEs are in compound text: the title is read from _NET_WM_NAME."""
+        return self.window_name(wid) if self._text(wid, "WM_NAME") else ""
 
     def property(self, wid, name):
         return self._run(["xprop", "-id", str(wid), name], check=False).stdout
@@ -524,8 +600,10 @@ class Desktop:
 
     def wm_state(self, wid):
         """The window's WM_STATE: "Normal", "Iconic", "Withdrawn", or None when unset."""
-        m = re.search(r"window state:\s*(\w+)", self.property(wid, "WM_STATE"))
-        return m.group(1) if m else None
+        prop = self._window(wid).get_full_property(self.x.intern_atom("WM_STATE"),
+                                                   Xlib.X.AnyPropertyType)
+        states = {0: "Withdrawn", 1: "Normal", 3: "Iconic"}
+        return states.get(int(prop.value[0])) if prop is not None and len(prop.value) else None
 
     # ---- screen ------------------------------------------------------------------------
 
@@ -569,6 +647,9 @@ class Desktop:
     def close(self):
         """Ends every process of the session, the program first, the X server last."""
         _LIVE.discard(self)
+        if getattr(self, "_x", None) is not None:
+            self._x.close()
+            self._x = None
         for name in reversed(list(self.procs)):
             self._stop(name)
         if os.environ.get("QUILLET_E2E_KEEP"):
@@ -628,6 +709,21 @@ class DesktopTestCase(unittest.TestCase):
         return tray is not None and self.desktop.geometry(tray).contains(
             *self.desktop.geometry(wid).centre)
 
+    def tray_icon(self):
+        """The program's icon in the tray host, once the host has stopped laying it out."""
+        def find():
+            return [w for w in self.desktop.search(pid=self.app.pid) if self.in_tray(w)]
+        icon = wait_until(find, what="the program's tray icon")[0]
+        last = []
+
+        def settled():
+            now = (self.desktop.geometry(icon), self.desktop.geometry(self.desktop.tray_window))
+            same = last == [now]
+            last[:] = [now]
+            return same
+        wait_until(settled, interval=0.3, what="the tray icon in its place")
+        return icon
+
     def answer_yes_to_exit(self):
         """Answers Yes to the open exit question; returns the program's exit status."""
         self.desktop.key("y")  # Yes
@@ -658,7 +754,7 @@ class DesktopTestCase(unittest.TestCase):
         def find():
             found = [(g.width * g.height, w) for w, g in (
                 (w, self.desktop.geometry(w)) for w in self.desktop.search(
-                    name="^Quillet-4862$", pid=self.app.pid, visible=visible)) if g.width > 300]
+                    name=MAIN_NAME, pid=self.app.pid, visible=visible)) if g.width > 300]
             return max(found)[1] if found else None
         try:
             return wait_until(find, timeout=timeout, what="the main window")

@@ -8,15 +8,6 @@ import unittest
 
 import harness
 
-NOTE_NAME = "^Quillet$"
-MAIN_NAME = "^Quillet-4862$"
-QUESTION_NAME = "^确定退出$"
-
-
-def rgb(colour):
-    """A stored 0x00BBGGRR colour as (r, g, b)."""
-    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
-
 
 NOTES = [
     dict(content="第一条便签 WWWW", back=0x00FFFF, font=0xFF0000),  # yellow, blue text
@@ -31,26 +22,17 @@ class DesktopTest(harness.DesktopTestCase):
     def launch(self, *args):
         self.ids = self.desktop.install(NOTES)
         self.app = self.desktop.launch(*args)
-        return self.desktop.wait_windows(len(SHOWN), name=NOTE_NAME)
+        return self.desktop.wait_windows(len(SHOWN), name=harness.NOTE_NAME)
 
     # ---- finding things ----------------------------------------------------------------
 
-    def in_tray(self, wid):
-        tray = self.desktop.geometry(self.desktop.tray_window)
-        return tray.contains(*self.desktop.geometry(wid).centre)
-
     def main_windows(self):
         """The viewable main window(s); the tray icon shares the caption and is left out."""
-        return [w for w in self.desktop.search(name=MAIN_NAME) if not self.in_tray(w)]
+        return [w for w in self.desktop.search(name=harness.MAIN_NAME) if not self.in_tray(w)]
 
     def wait_main(self, shown=True, timeout=10):
         harness.wait_until(lambda: bool(self.main_windows()) == shown, timeout,
                            what="the main window to be %s" % ("shown" if shown else "hidden"))
-
-    def tray_icon(self):
-        def find():
-            return [w for w in self.desktop.search(pid=self.app.pid) if self.in_tray(w)]
-        return harness.wait_until(find, what="the program's tray icon")[0]
 
     def show_from_tray(self):
         """Activates the tray icon: a click, or a double click where a click is not enough."""
@@ -67,7 +49,7 @@ class DesktopTest(harness.DesktopTestCase):
 
     def assert_notes_stay(self, count=len(SHOWN), settle=0.5):
         time.sleep(settle)
-        self.assertEqual(len(self.desktop.search(name=NOTE_NAME)), count)
+        self.assertEqual(len(self.desktop.search(name=harness.NOTE_NAME)), count)
 
     def press_on(self, wid, *keys):
         self.desktop.activate(wid)
@@ -130,12 +112,12 @@ class NotesOnScreen(DesktopTest):
             g = self.desktop.geometry(wid)
             by_colour.setdefault(image.pixel(g.x + 1, g.y + 1), []).append(g)
         for note in SHOWN:
-            windows = by_colour.get(rgb(note["back"]), [])
+            windows = by_colour.get(harness.rgb(note["back"]), [])
             self.assertEqual(len(windows), 1, "one window on %r: %r" % (note, by_colour))
             g = windows[0]
             # The text is drawn in the note's text colour inside the 4-pixel margin.
             text_area = harness.Geometry(g.x + 4, g.y + 4, g.width - 8, g.height - 8)
-            self.assertIn(rgb(note["font"]), image.colours(text_area), note["content"])
+            self.assertIn(harness.rgb(note["font"]), image.colours(text_area), note["content"])
         # Back from the tray.
         self.show_from_tray()
         self.assert_notes_stay()
@@ -171,13 +153,13 @@ class TrayAndExit(DesktopTest):
         self.press_on(self.main_windows()[0], "alt+f")
         time.sleep(0.3)
         self.desktop.key("x")
-        return self.desktop.wait_windows(1, name=QUESTION_NAME)[0]
+        return self.desktop.wait_windows(1, name=harness.QUESTION_NAME)[0]
 
     def test_exit_asks_first_no_keeps_everything_yes_ends(self):
         self.launch()
         self.open_exit_question()
         self.desktop.key("Escape")  # No
-        self.desktop.wait_windows(0, name=QUESTION_NAME)
+        self.desktop.wait_windows(0, name=harness.QUESTION_NAME)
         self.assert_running()
         self.assert_notes_stay()
         self.assertEqual(len(self.main_windows()), 1)
@@ -186,7 +168,7 @@ class TrayAndExit(DesktopTest):
         self.open_exit_question()
         status = self.answer_yes_to_exit()
         self.assertEqual(status, 0, self.desktop.log("quillet"))
-        self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
+        self.assertEqual(self.desktop.search(name=harness.NOTE_NAME), [])
         self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
 
     def test_exit_from_the_tray_menu_ends_cleanly(self):
@@ -194,7 +176,7 @@ class TrayAndExit(DesktopTest):
         self.launch("mini")
         self.exit_from_tray()
         self.app = self.desktop.launch()
-        self.desktop.wait_windows(len(SHOWN), name=NOTE_NAME)
+        self.desktop.wait_windows(len(SHOWN), name=harness.NOTE_NAME)
         self.wait_main(True)
         self.press_on(self.main_windows()[0], "alt+F4")
         self.wait_main(False)
@@ -205,9 +187,9 @@ class TrayAndExit(DesktopTest):
         self.desktop.click(x, y, button=3)
         time.sleep(0.5)
         self.desktop.key("x")  # 退出程序[&X]
-        self.desktop.wait_windows(1, name=QUESTION_NAME)
+        self.desktop.wait_windows(1, name=harness.QUESTION_NAME)
         self.assertEqual(self.answer_yes_to_exit(), 0, self.desktop.log("quillet"))
-        self.assertEqual(self.desktop.search(name=NOTE_NAME), [])
+        self.assertEqual(self.desktop.search(name=harness.NOTE_NAME), [])
 
 
 class OneProgramPerDatabase(DesktopTest):
@@ -244,9 +226,9 @@ class OneProgramPerDatabase(DesktopTest):
         self.tray_icon()
         os.kill(self.app.pid, signal.SIGKILL)
         self.app.wait(10)
-        self.desktop.wait_windows(0, name=NOTE_NAME)
+        self.desktop.wait_windows(0, name=harness.NOTE_NAME)
         self.app = self.desktop.launch()
-        self.desktop.wait_windows(len(SHOWN), name=NOTE_NAME)
+        self.desktop.wait_windows(len(SHOWN), name=harness.NOTE_NAME)
         self.wait_main(True)
         self.tray_icon()
         # The new program is the one later starts find.
@@ -299,11 +281,11 @@ class DraggingNotes(DesktopTest):
         self.desktop.click(g.x + 60, g.y + 40, button=3)
         time.sleep(0.5)
         self.desktop.key("c")  # 关闭窗口[&C]: closes this note's window only
-        harness.wait_until(lambda: note not in self.desktop.search(name=NOTE_NAME),
+        harness.wait_until(lambda: note not in self.desktop.search(name=harness.NOTE_NAME),
                            timeout=5, what="the note window to close")
         self.assert_notes_stay(len(SHOWN) - 1)
         self.assertEqual(sorted(set(notes) - {note}),
-                         sorted(self.desktop.search(name=NOTE_NAME)))
+                         sorted(self.desktop.search(name=harness.NOTE_NAME)))
         self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
 
 
@@ -319,7 +301,7 @@ class NewNote(DesktopTest):
         text = "买牛奶，还有面包！ it's 2 点"
         rows = self.write_note_in_editor(text, max(self.ids))
         self.assertEqual([(r["content"], int(r["Visual"])) for r in rows], [(text, 1)])
-        self.desktop.wait_windows(len(SHOWN) + 1, name=NOTE_NAME)
+        self.desktop.wait_windows(len(SHOWN) + 1, name=harness.NOTE_NAME)
 
 
 if __name__ == "__main__":

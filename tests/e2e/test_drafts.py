@@ -9,12 +9,7 @@ import unittest
 
 import harness
 
-NOTE_NAME = "^Quillet$"
 QUESTION_NAME = "^Quillet-4862$"
-
-
-def px(twips):
-    return twips // 15
 
 
 class DraftTest(harness.DesktopTestCase):
@@ -44,7 +39,7 @@ class DraftTest(harness.DesktopTestCase):
         time.sleep(0.3)
         g = self.desktop.geometry(editor)
         # 保存并关闭: 90, 60 twips, 1485 x 345 twips.
-        self.desktop.click(g.x + px(90) + px(1485) // 2, g.y + px(60) + px(345) // 2)
+        self.desktop.click(g.x + harness.px(90) + harness.px(1485) // 2, g.y + harness.px(60) + harness.px(345) // 2)
 
     def question(self):
         """The restore question: captioned with the application title, as the main window and
@@ -61,7 +56,7 @@ class DraftTest(harness.DesktopTestCase):
         ids = self.desktop.install([dict(content="stored first"),
                                     dict(content="stored second", visual=0)])
         self.app = self.desktop.launch()
-        self.desktop.wait_windows(1, name=NOTE_NAME)
+        self.desktop.wait_windows(1, name=harness.NOTE_NAME)
 
         # A new note in one editor, a change of the second note in another; neither saved.
         new = self.open_editor(["ctrl+n"])

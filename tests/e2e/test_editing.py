@@ -9,19 +9,9 @@ import unittest
 
 import harness
 
-NOTE_NAME = "^Quillet$"
 ABOUT_NAME = "^关于 Quillet-4862$"
 COLOUR_DIALOG_NAME = "^背景颜色$"  # the chooser takes the caption of its button
 SEEDED = "2026-12-01 09:00:00"
-
-
-def rgb(colour):
-    """A stored 0x00BBGGRR colour as (r, g, b)."""
-    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
-
-
-def px(twips):
-    return twips // 15
 
 
 # Editor controls, client-area positions in twips: left, top, width, height.
@@ -41,12 +31,12 @@ class EditingTest(harness.DesktopTestCase):
         self.ids = self.desktop.install(notes)
         self.app = self.desktop.launch(*args, env=env)
         shown = sum(1 for n in notes if n.get("visual", 1))
-        return self.desktop.wait_windows(shown, name=NOTE_NAME)
+        return self.desktop.wait_windows(shown, name=harness.NOTE_NAME)
 
     # ---- finding things ----------------------------------------------------------------
 
     def notes(self):
-        return sorted(self.desktop.search(name=NOTE_NAME))
+        return sorted(self.desktop.search(name=harness.NOTE_NAME))
 
     def row(self, note_id):
         rows = self.desktop.sql("SELECT * FROM Tips WHERE ID = %d" % note_id)
@@ -65,8 +55,8 @@ class EditingTest(harness.DesktopTestCase):
 
     def window_by_colour(self, back):
         """The note window whose background is the stored colour back."""
-        found = [w for w in self.notes() if self.note_colour(w) == rgb(back)]
-        self.assertEqual(len(found), 1, "one note window in %r" % (rgb(back),))
+        found = [w for w in self.notes() if self.note_colour(w) == harness.rgb(back)]
+        self.assertEqual(len(found), 1, "one note window in %r" % (harness.rgb(back),))
         return found[0]
 
     def assert_running(self):
@@ -81,7 +71,7 @@ class EditingTest(harness.DesktopTestCase):
     def click_control(self, window, place):
         left, top, width, height = place
         g = self.desktop.geometry(window)
-        self.desktop.click(g.x + px(left) + px(width) // 2, g.y + px(top) + px(height) // 2)
+        self.desktop.click(g.x + harness.px(left) + harness.px(width) // 2, g.y + harness.px(top) + harness.px(height) // 2)
 
     def open_editor(self, how):
         """Opens the editor with a key press on the main window (ctrl+n, ctrl+e) or a menu."""
@@ -111,7 +101,7 @@ class EditingTest(harness.DesktopTestCase):
         g = self.desktop.geometry(main)
         # The list starts 60 twips in and 1380 down; click the content column well below the
         # header (a click on the header sorts the list), on a row or the empty space after them.
-        self.desktop.click(g.x + px(60) + 36 + 80, g.y + px(1380) + 150)
+        self.desktop.click(g.x + harness.px(60) + 36 + 80, g.y + harness.px(1380) + 150)
         time.sleep(0.2)
         # The list's current row may already be the first (it takes the focus at start), and
         # Home onto the current row selects nothing: End first, so that Home moves and selects.
@@ -164,10 +154,10 @@ class WritingNotes(EditingTest):
                                                    "BackColor", "FontColor")},
                          dict(Visual=1, TopMost=0, Deleted=0, Transparent=20,
                               BackColor=12648447, FontColor=0))
-        after = self.desktop.wait_windows(len(notes_before) + 1, name=NOTE_NAME)
+        after = self.desktop.wait_windows(len(notes_before) + 1, name=harness.NOTE_NAME)
         new = [w for w in after if w not in notes_before]
         self.assertEqual(len(new), 1)
-        self.assertEqual(self.note_colour(new[0]), rgb(12648447))
+        self.assertEqual(self.note_colour(new[0]), harness.rgb(12648447))
         first_id = int(row["ID"])
 
         # 保存继续添加 twice in one editor: each click saves and empties the box.
@@ -208,7 +198,7 @@ class ChangingNotes(EditingTest):
         # The same window, in the same place, now in the new colour.
         self.assertIn(wid, self.notes())
         self.assertEqual(self.desktop.geometry(wid), geometry_before)
-        harness.wait_until(lambda: self.note_colour(wid) == rgb(back), timeout=5,
+        harness.wait_until(lambda: self.note_colour(wid) == harness.rgb(back), timeout=5,
                            what="the note window in its new colour")
         return row
 
@@ -298,7 +288,7 @@ class AboutLink(EditingTest):
         about = self.desktop.wait_windows(1, name=ABOUT_NAME)[0]
         g = self.desktop.geometry(about)
         # The link is drawn in blue on the 官方网站 line (2400 twips down): find it.
-        line = harness.Geometry(g.x, g.y + px(2400), g.width, px(285))
+        line = harness.Geometry(g.x, g.y + harness.px(2400), g.width, harness.px(285))
         image = self.desktop.screenshot()
         blue = [x for x in range(line.x, line.x + line.width)
                 for y in range(line.y, line.y + line.height)

@@ -7,12 +7,10 @@ import unittest
 
 import harness
 
-NOTE_NAME = "^Quillet$"
-
 
 class NotePlacesTest(harness.DesktopTestCase):
     def note(self):
-        return self.desktop.wait_windows(1, name=NOTE_NAME)[0]
+        return self.desktop.wait_windows(1, name=harness.NOTE_NAME)[0]
 
     def restart(self):
         self.app.send_signal(signal.SIGTERM)

@@ -4,9 +4,8 @@ import time
 import unittest
 
 import harness
-from test_editing import CONTENT, NOTE_NAME, SAVE_AND_ADD, SAVE_AND_CLOSE, EditingTest
+from test_editing import CONTENT, SAVE_AND_ADD, SAVE_AND_CLOSE, EditingTest
 
-QUESTION_NAME = "^确定退出$"
 
 NOTES = [
     dict(content="note one", back=0x00FFFF),  # yellow
@@ -95,10 +94,10 @@ class NotesBehave(EditingTest):
         self.press_on(self.main_window(), "alt+f")
         time.sleep(0.4)
         self.desktop.key("x")  # 退出程序[&X]
-        self.desktop.wait_windows(1, name=QUESTION_NAME)
+        self.desktop.wait_windows(1, name=harness.QUESTION_NAME)
         self.assertEqual(self.answer_yes_to_exit(), 0, self.desktop.log("quillet"))
         self.app = self.desktop.launch()
-        self.desktop.wait_windows(1, name=NOTE_NAME)
+        self.desktop.wait_windows(1, name=harness.NOTE_NAME)
 
         # Ctrl+Z: note three comes back hidden, then note two with its window.
         self.press_on(self.main_window(), "ctrl+z")

@@ -6,8 +6,6 @@ import unittest
 
 import harness
 
-NOTE_NAME = "^Quillet$"
-QUESTION_NAME = "^确定退出$"
 
 NOTES = [
     dict(content="first note WWWW", back=0x00FFFF, font=0xFF0000),
@@ -25,31 +23,16 @@ class SetupTest(harness.DesktopTestCase):
         self.ids = self.desktop.install(notes)
         self.app = self.desktop.launch(*args)
         return self.desktop.wait_windows(sum(1 for n in notes if n.get("visual", 1)),
-                                         name=NOTE_NAME)
-
-    def tray_icon(self):
-        """The program's icon in the tray host, once the host has stopped laying it out."""
-        def find():
-            return [w for w in self.desktop.search(pid=self.app.pid) if self.in_tray(w)]
-        icon = harness.wait_until(find, what="the program's tray icon")[0]
-        last = []
-
-        def settled():
-            now = (self.desktop.geometry(icon), self.desktop.geometry(self.desktop.tray_window))
-            same = last == [now]
-            last[:] = [now]
-            return same
-        harness.wait_until(settled, interval=0.3, what="the tray icon in its place")
-        return icon
+                                         name=harness.NOTE_NAME)
 
     def note_windows(self):
-        return self.desktop.search(name=NOTE_NAME)
+        return self.desktop.search(name=harness.NOTE_NAME)
 
     def assert_running(self):
         self.assertIsNone(self.app.poll(), "the program ended:\n" + self.desktop.log("quillet"))
 
     def wait_notes(self, count):
-        return self.desktop.wait_windows(count, name=NOTE_NAME)
+        return self.desktop.wait_windows(count, name=harness.NOTE_NAME)
 
     def wait_state(self, wid, state, timeout=10):
         harness.wait_until(lambda: self.desktop.wm_state(wid) == state, timeout,
@@ -86,7 +69,7 @@ class SetupTest(harness.DesktopTestCase):
 
     def exit_with_yes(self):
         self.main_menu("f", "x")  # 文件[&F] → 退出程序[&X]
-        self.desktop.wait_windows(1, name=QUESTION_NAME)
+        self.desktop.wait_windows(1, name=harness.QUESTION_NAME)
         status = self.answer_yes_to_exit()
         self.assertEqual(status, 0, self.desktop.log("quillet"))
         self.assertEqual(self.note_windows(), [])

@@ -11,7 +11,6 @@ import unittest
 import harness
 
 LIST_PATH = "/SiteBack/updateTxt/47.txt"
-MAIN_NAME = "^Quillet-4862$"
 SAME = "version=3.8.0.3\nurl=http://127.0.0.1:9/download\n"
 NEWER = "# newer\nversion=99.0\nurl=http://127.0.0.1:9/download\n"
 # The check's timer fires 2000 ms after the program loaded, and a coarse timer may fire up to
@@ -81,7 +80,7 @@ class UpdateCheck(harness.DesktopTestCase):
 
     def wait_started(self):
         """Waits for the program's windows (the main window; its tray icon has the same name)."""
-        harness.wait_until(lambda: self.desktop.search(name=MAIN_NAME, pid=self.app.pid),
+        harness.wait_until(lambda: self.desktop.search(name=harness.MAIN_NAME, pid=self.app.pid),
                            timeout=15, what="the main window")
 
     def wait_first_request(self):
@@ -91,7 +90,7 @@ class UpdateCheck(harness.DesktopTestCase):
 
     def questions(self):
         """Visible dialogs with the program's caption (the main window is a normal window)."""
-        return [w for w in self.desktop.search(name=MAIN_NAME, pid=self.app.pid)
+        return [w for w in self.desktop.search(name=harness.MAIN_NAME, pid=self.app.pid)
                 if "_NET_WM_WINDOW_TYPE_DIALOG" in self.desktop.property(
                     w, "_NET_WM_WINDOW_TYPE")]
 

@@ -28,10 +28,6 @@ NOTES = [
 SHOWN = [n for n in NOTES if n.get("visual", 1)]
 
 
-def rgb(colour):
-    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
-
-
 class View:
     """One surface on screen, as weston's scene graph describes it."""
 
@@ -190,9 +186,8 @@ class NestedWaylandSession(WaylandSession):
         return self._start_weston(spawn, then)
 
     def _output_window(self):
-        tree = self._run(["xwininfo", "-root", "-children"]).stdout
-        m = re.search(r"^\s*(0x[0-9a-f]+) \"Weston Compositor", tree, re.M)
-        return self.geometry(int(m.group(1), 16)) if m else None
+        found = self.search(cls="^Weston Compositor$")
+        return self.geometry(found[0]) if found else None
 
     def _run(self, argv, check=True, binary=False):
         result = subprocess.run(argv, env=dict(self.env(), DISPLAY=self.display),
@@ -230,6 +225,22 @@ class WaylandCase(unittest.TestCase):
         self.ids = self.session.install(NOTES)
         self.app = self.session.launch(*args)
 
+    def below_rows(self):
+        """A point of the main window's list, below its rows, that no other window covers. The
+        compositor places every new window where it likes, a note over the main window too: a
+        click on a covered point reaches that note, and keys typed next go to the note."""
+        views = self.session.views(self.app.pid)
+        main = self.mains(views)[0]
+        above = views[:views.index(main)]  # the scene graph lists the top view first
+        g = main.geometry
+        half = g.width // 2 - 20
+        for y in (g.y + g.height - 40, g.y + g.height - 70):
+            for dx in sorted(range(-half, half + 1, 10), key=abs):
+                point = (g.x + g.width // 2 + dx, y)
+                if not any(v.geometry.contains(*point) for v in above):
+                    return point
+        raise AssertionError("windows cover the main window's list: %r" % views)
+
     def notes(self, views):
         return [v for v in views if v.role == "xdg_toplevel" and v.title == "Quillet"]
 
@@ -250,7 +261,6 @@ class WaylandCase(unittest.TestCase):
         self.assertIsNone(self.session.procs["weston"].poll(), "the compositor went down")
 
 
-
 class HeadlessWayland(WaylandCase):
     """A headless weston: no input devices, so the program is only watched."""
 
@@ -264,7 +274,7 @@ class HeadlessWayland(WaylandCase):
         # The notes are drawn in their colours: each note's margin shows its background. The
         # compositor places windows itself and may cover a note with another window: only
         # the parts of a margin that no window above covers are looked at.
-        expected = {rgb(n["back"]) for n in SHOWN}
+        expected = {harness.rgb(n["back"]) for n in SHOWN}
         seen = harness.wait_until(
             lambda: (lambda found: found if found and all(
                 len(c) == 1 and c <= expected for c in found.values()) else None)(
@@ -427,21 +437,19 @@ class WaylandInput(WaylandCase):
 
     def test_list_menu_editor_and_exit(self):
         self.launch()
-        views = self.session.wait_views(
+        self.session.wait_views(
             lambda vs: len(self.mains(vs)) == 1 and len(self.notes(vs)) == len(SHOWN),
             what="the main window and the notes")
-        main = self.mains(views)[0].geometry
-        below_rows = (main.x + main.width // 2, main.y + main.height - 40)
 
         # The list's menu: 全部隐藏[&H], then 全部显示[&S] (every note, the one kept off too).
         for key, count in (("h", 0), ("s", len(NOTES))):
-            self.open_popup(*below_rows, "the list menu")
+            self.open_popup(*self.below_rows(), "the list menu")
             self.session.key(key)
             self.session.wait_views(lambda vs, n=count: len(self.notes(vs)) == n,
                                     what="%d notes" % count)
 
         # Ctrl+N in the main window opens the editor; its text box has the keyboard.
-        self.session.click(*self.session.at(*below_rows))
+        self.session.click(*self.session.at(*self.below_rows()))
         self.session.key("ctrl+n")
         editor = self.session.wait_views(
             lambda vs: [v for v in vs if v.title == "添加Quillet"], what="the editor")
@@ -461,7 +469,7 @@ class WaylandInput(WaylandCase):
                                 what="the new note on the desktop, the editor gone")
 
         # 文件[&F] → 退出程序[&X] asks first; Yes ends the program.
-        self.session.click(*self.session.at(*below_rows))
+        self.session.click(*self.session.at(*self.below_rows()))
         self.session.key("alt+f")
         self.session.wait_views(lambda vs: any(v.role == "xdg_popup" for v in vs),
                                 what="the file menu")

@@ -100,8 +100,10 @@ class EditorTest : public QObject {
     std::unique_ptr<假宿主> 宿主;
     std::vector<QPointer<Form_添加便签>> 编辑器表;
 
-    Form_添加便签* 新编辑器() {
+    // 便签编号 0 writes a new note; another edits that note.
+    Form_添加便签* 新编辑器(std::int32_t 便签编号 = 0) {
         auto* 编辑器 = new Form_添加便签(*宿主);
+        编辑器->便签编号 = 便签编号;
         编辑器表.emplace_back(编辑器);
         return 编辑器;
     }
@@ -338,8 +340,7 @@ class EditorTest : public QObject {
 
     void editKeepsStoredFieldsAndUpdatesTheSameNote() {
         const QString 编号 = 插入旧便签();
-        QPointer<Form_添加便签> 编辑器 = 新编辑器();
-        编辑器->便签编号 = 编号.toInt();
+        QPointer<Form_添加便签> 编辑器 = 新编辑器(编号.toInt());
         编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("旧的"));
         编辑器->ColorPicker_背景颜色()->设置颜色(255);
         编辑器->设置内容背景颜色(255);
@@ -377,8 +378,7 @@ class EditorTest : public QObject {
     void editWithEmptyTextWritesNothingButCloses() {
         const QString 编号 = 插入旧便签();
         宿主->记录.clear();
-        QPointer<Form_添加便签> 编辑器 = 新编辑器();
-        编辑器->便签编号 = 编号.toInt();
+        QPointer<Form_添加便签> 编辑器 = 新编辑器(编号.toInt());
         编辑器->show();
         消息框应答 应答;
         编辑器->PushButton_保存并关闭()->click();
@@ -476,8 +476,7 @@ class EditorTest : public QObject {
         const int 编号 = 插入旧便签().toInt();
         auto 另一程序 = dao::DBEngine().OpenDatabase(数据库文件, false, false, QString());
         另一程序->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
-        QPointer<Form_添加便签> 编辑器 = 新编辑器();
-        编辑器->便签编号 = 编号;
+        QPointer<Form_添加便签> 编辑器 = 新编辑器(编号);
         编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("锁住时写的"));
         编辑器->show();
         {
@@ -502,8 +501,7 @@ class EditorTest : public QObject {
     void noteDeletedWhileEditing() {
         // The note goes while its editor is open: the user keeps editing, or saves the text anew.
         for (const auto 回答 : {QMessageBox::Cancel, QMessageBox::Save}) {
-            QPointer<Form_添加便签> 编辑器 = 新编辑器();
-            编辑器->便签编号 = 插入旧便签().toInt();
+            QPointer<Form_添加便签> 编辑器 = 新编辑器(插入旧便签().toInt());
             编辑器->show();
             自定义变量::全局数据库().数据库_删除_语句(QStringLiteral("Delete from Tips"));
             编辑器->FlatEdit_内容()->setPlainText(QStringLiteral("还要的文字"));
@@ -527,8 +525,7 @@ class EditorTest : public QObject {
 
         const QString 文字 = QStringLiteral("前") + QChar(QChar::Null) + QStringLiteral("后");
         for (int 编号 : {0, 插入旧便签().toInt()}) {
-            QPointer<Form_添加便签> 编辑器 = 新编辑器();
-            编辑器->便签编号 = 编号;
+            QPointer<Form_添加便签> 编辑器 = 新编辑器(编号);
             编辑器->FlatEdit_内容()->setPlainText(文字);
             QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), 文字);
             编辑器->show();

@@ -305,11 +305,11 @@ class DraftsTest : public QObject {
         写文件(目录夹.filePath(QStringLiteral("d1-1-2.draft")), 改.replace("好的", "\xff\xfe"));
         写文件(目录夹.filePath(QStringLiteral("d1-1-3.draft")), "{\"format\":\"quillet-draft\"");
         写文件(目录夹.filePath(QStringLiteral("d1-1-4.draft")),
-               QByteArray(草稿::编码(好)).replace("\"note\":7", "\"note\":\"7\""));
+               草稿::编码(好).replace("\"note\":7", "\"note\":\"7\""));
         写文件(目录夹.filePath(QStringLiteral("d1-1-5.draft")),
-               QByteArray(草稿::编码(好)).replace("\"transparency\":0", "\"transparency\":12"));
+               草稿::编码(好).replace("\"transparency\":0", "\"transparency\":12"));
         写文件(目录夹.filePath(QStringLiteral("d1-1-6.draft")),
-               QByteArray(草稿::编码(好)).replace("\"note\":7", "\"note\":4294967296"));
+               草稿::编码(好).replace("\"note\":7", "\"note\":4294967296"));
         写文件(目录夹.filePath(QStringLiteral("别的名字.draft")), 草稿::编码(好));
         {
             QFile 大(目录夹.filePath(QStringLiteral("d1-1-8.draft")));

@@ -710,7 +710,8 @@ class MainCommandsTest : public QObject {
         QCOMPARE(窗口->ListView_Quillet->子项(1, 2), 大);
         // The window lays out the start of the text only: no window shows megabytes.
         const QString 显示的 = 便签窗口()[0]->Label_Quillet()->text();
-        QVERIFY(!显示的.isEmpty() && 显示的.size() <= 64 * 1024 && 大.startsWith(显示的));
+        QVERIFY(!显示的.isEmpty() && 显示的.size() <= qsizetype{64} * 1024 &&
+                大.startsWith(显示的));
 
         计时.restart();
         窗口->编辑_刷新列表_Click();

@@ -256,7 +256,7 @@ class FuzzedTextsTest : public QObject {
                 库_.数据库_添加_语句(sql);
             } catch (const dao::Error& 错误) {
                 抛出 = true;
-                const QString 原因 = 错误.Description();
+                const QString& 原因 = 错误.Description();
                 QVERIFY2(原因.contains(QLatin1String("NUL")) ||
                              原因.contains(QLatin1String("surrogate")),
                          qPrintable(原因.left(200)));

@@ -263,7 +263,7 @@ class StartupFilesTest : public QObject {
         QTemporaryDir 挂载点;
         const qint64 程序大小 = QFileInfo(QStringLiteral(QUILLET_PROGRAM)).size();
         const QByteArray 选项 =
-            "size=" + QByteArray::number((程序大小 + 2 * 1024 * 1024) / 4096 * 4096);
+            "size=" + QByteArray::number((程序大小 + qint64{2} * 1024 * 1024) / 4096 * 4096);
         if (mount("tmpfs", 挂载点.path().toUtf8().constData(), "tmpfs", 0, 选项.constData()) != 0) {
             QSKIP(qPrintable(QStringLiteral("cannot mount a small tmpfs here (%1); this needs root "
                                             "with CAP_SYS_ADMIN")

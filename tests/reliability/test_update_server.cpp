@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr qint64 十兆 = 10 * 1024 * 1024;
+constexpr qint64 十兆 = qint64{10} * 1024 * 1024;
 constexpr int 观察毫秒 = 3000;
 
 // A small HTTP server that misbehaves on purpose, one way per path.
@@ -74,8 +74,8 @@ class 恶意服务器 {
                         QByteArray::number(十兆) + "\r\nConnection: close\r\n\r\n");
             auto 剩余 = std::make_shared<qint64>(十兆);
             auto 送 = [this, 连接, 剩余] {
-                while (*剩余 > 0 && 连接->bytesToWrite() < 256 * 1024) {
-                    QByteArray 块(static_cast<qsizetype>(qMin<qint64>(*剩余, 64 * 1024)), '#');
+                while (*剩余 > 0 && 连接->bytesToWrite() < qint64{256} * 1024) {
+                    QByteArray 块(qMin<qint64>(*剩余, 64 * 1024), '#');
                     if (*剩余 == 十兆) {
                         块.replace(0, 15, "version=99.0.0\n");
                     }
@@ -87,7 +87,7 @@ class 恶意服务器 {
             QObject::connect(连接, &QTcpSocket::bytesWritten, 连接, 送);
             送();
         } else if (路径 == "/malformed") {
-            QByteArray 乱(64 * 1024, '\0');
+            QByteArray 乱(qsizetype{64} * 1024, '\0');
             QRandomGenerator 随机(11);
             for (char& 字 : 乱) {
                 字 = static_cast<char>(随机.bounded(256));

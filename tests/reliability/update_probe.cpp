@@ -79,7 +79,6 @@ int main(int argc, char** argv) {
     });
     QApplication::exec();
     std::printf("reached=%d call_ms=%lld ticks=%ld max_gap_ms=%lld dialogs=%lld\n", 到达 ? 1 : 0,
-                static_cast<long long>(调用毫秒), 次数, static_cast<long long>(最大间隔),
-                static_cast<long long>(见过的对话框.size()));
+                调用毫秒, 次数, 最大间隔, 见过的对话框.size());
     return 0;
 }

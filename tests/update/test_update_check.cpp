@@ -226,7 +226,7 @@ void TestUpdateCheck::malformedList() {
 }
 
 void TestUpdateCheck::hugeListWithLength() {
-    const QByteArray huge = kNewer + QByteArray(10 * 1024 * 1024, '#');
+    const QByteArray huge = kNewer + QByteArray(qsizetype{10} * 1024 * 1024, '#');
     server_->serve("/list", huge);
     expectQuietEnd(start(server_->url("/list")), {结果::列表过大});
     // The client gave up: the server never got the whole list out.
@@ -236,7 +236,8 @@ void TestUpdateCheck::hugeListWithLength() {
 void TestUpdateCheck::hugeListStreamedWithoutLength() {
     // No Content-Length: the limit has to be enforced while reading.
     server_->on("/list", [](QTcpSocket* socket) {
-        LocalHttpServer::answer(socket, 200, kNewer + QByteArray(10 * 1024 * 1024, '#'), {},
+        LocalHttpServer::answer(socket, 200, kNewer + QByteArray(qsizetype{10} * 1024 * 1024, '#'),
+                                {},
                                 /*withLength=*/false);
     });
     expectQuietEnd(start(server_->url("/list")), {结果::列表过大});
@@ -253,7 +254,7 @@ void TestUpdateCheck::neverAnswering() {
 
 void TestUpdateCheck::tricklingServerHitsOverallLimit() {
     // A byte now and then would keep a per-read timeout alive for ever.
-    server_->on("/list", [this](QTcpSocket* socket) {
+    server_->on("/list", [](QTcpSocket* socket) {
         socket->setProperty("toSend", qint64(1) << 40);
         socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nversion=3.8.4\n#");
         auto* drip = new QTimer(socket);

@@ -86,9 +86,13 @@ void TestUpdateLibrary::cleanup() {
 }
 
 void TestUpdateLibrary::startCheck(std::int32_t handle, const QByteArray& url, int timeoutMs) {
-    bool started = false;  // DoUpdate is called until it takes the check, never after
-    QTRY_VERIFY_WITH_TIMEOUT(started || (started = DoUpdate(handle, url.constData()) == 1),
-                             timeoutMs);
+    // DoUpdate is called until it takes the check, never after.
+    bool started = false;
+    const auto take = [&] {
+        started = started || DoUpdate(handle, url.constData()) == 1;
+        return started;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(take(), timeoutMs);
 }
 
 void TestUpdateLibrary::refusesWhatItCannotCheck() {

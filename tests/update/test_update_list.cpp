@@ -193,7 +193,7 @@ void TestUpdateList::sizeLimit() {
     QCOMPARE(atLimit.size(), 最大列表字节);
     QVERIFY(解析升级列表(atLimit));
     QVERIFY(!解析升级列表(atLimit + "x"));
-    QVERIFY(!解析升级列表(core + QByteArray(10 * 1024 * 1024, '#')));
+    QVERIFY(!解析升级列表(core + QByteArray(qsizetype{10} * 1024 * 1024, '#')));
 }
 
 void TestUpdateList::binaryRejected() {

@@ -39,8 +39,8 @@ WebPane::WebPane(QWidget* 父) : QTextBrowser(父), 网络_(new QNetworkAccessMa
     document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new NoImages(this));
     计时器_.setSingleShot(true);
     QObject::connect(&计时器_, &QTimer::timeout, this, [this] {
-        if (回复_) {
-            回复_->abort();
+        if (QNetworkReply* const 回复 = 回复_) {
+            回复->abort();
         }
     });
     QObject::connect(this, &QTextBrowser::anchorClicked, this,
@@ -50,9 +50,9 @@ WebPane::WebPane(QWidget* 父) : QTextBrowser(父), 网络_(new QNetworkAccessMa
 
 WebPane::~WebPane() {
     加载完成 = nullptr;
-    if (回复_) {
-        回复_->disconnect(this);
-        回复_->abort();
+    if (QNetworkReply* const 回复 = 回复_) {
+        回复->disconnect(this);
+        回复->abort();
     }
 }
 
@@ -74,8 +74,7 @@ void WebPane::显示占位() {
 }
 
 void WebPane::导航(const QString& 文字地址) {
-    if (回复_) {
-        QNetworkReply* 旧 = 回复_;
+    if (QNetworkReply* const 旧 = 回复_) {
         回复_ = nullptr;
         旧->disconnect(this);
         旧->abort();

@@ -63,7 +63,7 @@ class WebPane : public QTextBrowser {
     QUrl 地址_;
     QString 占位文字_;
     状态 状态_ = 状态::空白;
-    qint64 最大字节数_ = 512 * 1024;
+    qint64 最大字节数_ = qint64{512} * 1024;
     int 超时毫秒_ = 15000;
 };
 

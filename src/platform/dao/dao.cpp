@@ -209,7 +209,7 @@ class 语句 {
 QVariant 列值(sqlite3_stmt* 句柄, int 列) {
     switch (sqlite3_column_type(句柄, 列)) {
         case SQLITE_INTEGER:
-            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(句柄, 列)));
+            return QVariant(sqlite3_column_int64(句柄, 列));
         case SQLITE_FLOAT:
             return QVariant(sqlite3_column_double(句柄, 列));
         case SQLITE_NULL:

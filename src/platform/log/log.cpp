@@ -27,8 +27,8 @@ QString 异常说明() {
 }
 
 void 记录异常(类别 所在, const char* 失败, const std::source_location& 位置) {
-    qCWarning(所在, "%s, line %u: %s: %s", 位置.function_name(), static_cast<unsigned>(位置.line()),
-              失败, qUtf8Printable(异常说明()));
+    qCWarning(所在, "%s, line %u: %s: %s", 位置.function_name(), 位置.line(), 失败,
+              qUtf8Printable(异常说明()));
 }
 
 }  // namespace platform::log

@@ -38,7 +38,7 @@ constexpr const char* kTypeKey = "X-Quillet-Value-Type";
 constexpr const char* kCommandKey = "X-Quillet-Command";
 const QString kSuffix = QStringLiteral(".desktop");
 // Far more than any entry the program writes.
-constexpr qint64 kLargestEntry = 64 * 1024;
+constexpr qint64 kLargestEntry = qint64{64} * 1024;
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';

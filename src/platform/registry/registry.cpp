@@ -191,7 +191,7 @@ QString storePath() {
 enum class State { Missing, Good, Damaged, Newer, Unreadable };
 
 // Far more than the few values the program keeps.
-constexpr qint64 kLargestStore = 4 * 1024 * 1024;
+constexpr qint64 kLargestStore = qint64{4} * 1024 * 1024;
 
 struct Store {
     State state = State::Missing;
@@ -216,7 +216,7 @@ bool nodeFromJson(const QJsonObject& object, Node& node) {
         if (!values.isArray()) {
             return false;
         }
-        for (const QJsonValue& item : values.toArray()) {
+        for (const QJsonValue item : values.toArray()) {
             if (!item.isObject()) {
                 return false;
             }

@@ -36,11 +36,10 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) 
         qCWarning(lcRegistry, "%s is not a regular file; it is not read", qUtf8Printable(path));
     } else if (info.st_size > maxBytes) {
         qCWarning(lcRegistry, "%s holds %lld bytes, more than the %lld read; it is not read",
-                  qUtf8Printable(path), static_cast<long long>(info.st_size),
-                  static_cast<long long>(maxBytes));
+                  qUtf8Printable(path), static_cast<long long>(info.st_size), maxBytes);
     } else {
         // The file may still grow while it is read: never take more than the limit.
-        QByteArray data(static_cast<qsizetype>(maxBytes) + 1, Qt::Uninitialized);
+        QByteArray data(maxBytes + 1, Qt::Uninitialized);
         qsizetype total = 0;
         ssize_t got = 0;
         while (total < data.size()) {
@@ -56,7 +55,7 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) 
                       std::strerror(errno));
         } else if (total > maxBytes) {
             qCWarning(lcRegistry, "%s grew past %lld bytes while it was read; it is not read",
-                      qUtf8Printable(path), static_cast<long long>(maxBytes));
+                      qUtf8Printable(path), maxBytes);
         } else {
             data.truncate(total);
             bytes = std::move(data);

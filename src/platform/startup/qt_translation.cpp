@@ -18,7 +18,7 @@ QStringList Qt翻译目录() {
 QString 装入Qt中文翻译(const QStringList& 目录表) {
     const QString 文件名 = QStringLiteral("qtbase_zh_CN.qm");
     for (const QString& 目录 : 目录表) {
-        const QString 路径 = QDir(目录).filePath(文件名);
+        QString 路径 = QDir(目录).filePath(文件名);
         if (!QFileInfo::exists(路径)) {
             continue;
         }

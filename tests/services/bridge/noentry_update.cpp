@@ -1,11 +1,9 @@
 // An update library that lacks DoUpdate.
 
-#include <QtGlobal>
+#include "update/update.h"
 
 #include <cstdint>
 
-#define PROBE_API Q_DECL_EXPORT
-
-extern "C" PROBE_API std::int32_t BeginUpdate() {
+extern "C" std::int32_t BeginUpdate() {
     return 0;
 }

@@ -1,12 +1,17 @@
 // A stand-in update library that only records how it was called.
 
-#include <QtGlobal>
+#include "update/update.h"
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#define PROBE_API Q_DECL_EXPORT
+// What the test reads back, beside the real library's entry points.
+extern "C" {
+QUILLET_UPDATE_API int ProbeCalls();
+QUILLET_UPDATE_API std::int32_t ProbeLastHandle();
+QUILLET_UPDATE_API const char* ProbeLastAddress();
+}
 
 namespace {
 int calls = 0;
@@ -16,20 +21,20 @@ std::string lastAddress;
 
 extern "C" {
 
-PROBE_API std::int32_t DoUpdate(std::int32_t windowHandle, const char* updateListAddress) {
+std::int32_t DoUpdate(std::int32_t windowHandle, const char* updateListAddress) {
     ++calls;
     lastHandle = windowHandle;
     lastAddress = updateListAddress != nullptr ? updateListAddress : "(null)";
     return 1;
 }
 
-PROBE_API int ProbeCalls() {
+int ProbeCalls() {
     return calls;
 }
-PROBE_API std::int32_t ProbeLastHandle() {
+std::int32_t ProbeLastHandle() {
     return lastHandle;
 }
-PROBE_API const char* ProbeLastAddress() {
+const char* ProbeLastAddress() {
     return lastAddress.c_str();
 }
 }

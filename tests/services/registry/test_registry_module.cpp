@@ -103,9 +103,8 @@ class RegistryModuleTest : public QObject {
         QTest::newRow("without NUL") << QByteArray("abc") << QStringLiteral("abc");
         QTest::newRow("stops at first NUL") << QByteArray("ab\0cd\0", 6) << QStringLiteral("ab");
         QTest::newRow("empty") << QByteArray() << QString();
-        QTest::newRow("chinese")
-            << QByteArray(platform::shell::到本地代码页(QStringLiteral("便签")) + '\0')
-            << QStringLiteral("便签");
+        QTest::newRow("chinese") << platform::shell::到本地代码页(QStringLiteral("便签")) + '\0'
+                                 << QStringLiteral("便签");
     }
     void stringValues() {
         QFETCH(QByteArray, stored);
