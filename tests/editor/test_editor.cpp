@@ -88,6 +88,12 @@ class 消息框应答 {
 const QDateTime 第一时刻(QDate(2026, 3, 14), QTime(9, 26, 53));
 const QDateTime 第二时刻(QDate(2026, 3, 15), QTime(18, 5, 7));
 
+// The editor is still there and on screen (the pointer is read once: it may turn null).
+bool 仍然打开(const QPointer<Form_添加便签>& 编辑器) {
+    const Form_添加便签* 窗 = 编辑器.data();
+    return 窗 != nullptr && 窗->isVisible();
+}
+
 }  // namespace
 
 class EditorTest : public QObject {
@@ -260,7 +266,7 @@ class EditorTest : public QObject {
             QCOMPARE(应答.消息表[0].文字, QStringLiteral("未填写任何内容！"));
         }
         处理删除();
-        QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+        QVERIFY(仍然打开(编辑器));
         QVERIFY(全部行().empty());
         QVERIFY(宿主->记录.isEmpty());
 
@@ -467,7 +473,7 @@ class EditorTest : public QObject {
             QVERIFY(应答.消息表[0].文字.contains(QStringLiteral("no such table")));
         }
         处理删除();
-        QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+        QVERIFY(仍然打开(编辑器));
         QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral("重要的事"));
         QVERIFY(宿主->记录.isEmpty());
     }
@@ -489,7 +495,7 @@ class EditorTest : public QObject {
         另一程序->Execute(QStringLiteral("ROLLBACK"));
         另一程序->Close();
         处理删除();
-        QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+        QVERIFY(仍然打开(编辑器));
         QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), QStringLiteral("锁住时写的"));
         QVERIFY(宿主->记录.isEmpty());
         QCOMPARE(全部行()[0].at("content"), QStringLiteral("旧的"));
@@ -535,7 +541,7 @@ class EditorTest : public QObject {
             QCOMPARE(应答.消息表[0].图标, QMessageBox::Warning);
             QVERIFY(应答.消息表[0].文字.contains(QStringLiteral("空字符")));
             处理删除();
-            QVERIFY(!编辑器.isNull() && 编辑器->isVisible());
+            QVERIFY(仍然打开(编辑器));
             QCOMPARE(编辑器->FlatEdit_内容()->toPlainText(), 文字);
         }
         QCOMPARE(全部行().size(), std::size_t{1});

@@ -146,8 +146,9 @@ void TestUpdateLibrary::unknownHandleStillAsks() {
     server_->serve("/list", list(nextVersion()));
     startCheck(0x7654321, server_->url("/list"));
     QTRY_VERIFY_WITH_TIMEOUT(visibleQuestion() != nullptr, kWait);
-    QVERIFY(visibleQuestion()->parentWidget() == nullptr);
-    visibleQuestion()->button(QMessageBox::No)->click();
+    QMessageBox* question = visibleQuestion();
+    QVERIFY(question != nullptr && question->parentWidget() == nullptr);
+    question->button(QMessageBox::No)->click();
     QTRY_VERIFY(visibleQuestion() == nullptr);
     QTest::qWait(50);
     QVERIFY(catcher_.opened.isEmpty());
