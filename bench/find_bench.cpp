@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-find-bench NOTES RUNS: the time the find matcher takes per keystroke over every note.
 // NOTES holds the note texts in UTF-8, separated by NUL characters (bench/run.py writes it from
 // fixtures.note_texts). Each query is typed letter by letter; for every keystroke all notes are

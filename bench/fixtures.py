@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Writes the same notes in each program's own format: Quillet's note database and xpad's
 folder of pad files (~/.config/xpad: one info-XXXXXX file with the pad's geometry and colours
 and one content-XXXXXX file with its text per pad, plus default-style)."""

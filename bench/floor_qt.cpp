@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-floor-qt N
 //
 // A reference for the start-up and memory benchmarks: a Qt Widgets program with nothing but

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* quillet-floor-x N
  *
  * A reference for the start-up benchmark: the least any program can do to put N + 1 windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* quillet-mapwait COUNT TIMEOUT_S PROGRAM [ARG...]
  *
  * Starts PROGRAM in a session of its own and waits until COUNT of its top-level windows are

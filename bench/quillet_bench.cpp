@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-bench: times the main window's list reload, the editor's save round trip and the
 // refresh of the open note windows, through the same objects and calls the program uses.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs Quillet's benchmarks on a built tree and prints a table of figures.
 
     python3 bench/run.py --build build-bench

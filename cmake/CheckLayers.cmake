@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 cmake_minimum_required(VERSION 3.25)
 # The layers of src/, lowest first: a folder includes headers of its own layer and of lower
 # ones only, and only platform/ (and the update library's export header) asks which system the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installing Quillet: the program folder under the prefix (the program, the database tool,
 # the update library and a note database made only when none is there), and the desktop
 # integration (desktop entry, icons, metainfo; where they go: InstallDesktop.cmake.in).

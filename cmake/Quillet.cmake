@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # quillet_library(NAME SOURCES ... LIBS ...): one static library per source folder.
 function(quillet_library name)
     cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})

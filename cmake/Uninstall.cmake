@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # [DESTDIR=<stage>] cmake -DMANIFEST=<install_manifest.txt> [-DFORGET=<quillet-forget-autostart>]
 #     -P Uninstall.cmake
 # Removes the files an install wrote, and the user's log-on start entry when it starts the

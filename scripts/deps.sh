@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, running and testing Quillet need;
 # `scripts/deps.sh ci` also installs what only .ci/run's extra checks need.
 set -e

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Makes the Windows package from an installed build (cmake -P, see Package.cmake):
 #   <ROOT>/Quillet/       the portable folder, binaries stripped
 #   <ROOT>/<ZIP>          its zip

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows package: a portable folder holding the program, the database tool, the update
 # library, the Qt, SQLite and MinGW runtime DLLs, the Qt plugins the program loads, Qt's Chinese
 # catalogue and an empty note database; a zip of that folder; and an installer of it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Running the Windows build's programs on this machine: Wine as CMake's cross-compiling
 # emulator, so add_test() of a program target runs it under Wine.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiling for Windows x86_64 with Debian's MinGW-w64 compilers (POSIX threads model, which
 # std::thread and Qt need). Used for Qt itself (scripts/windows/build-qt.sh) and for Quillet (the
 # `windows` preset), where QUILLET_WINDOWS_QT names the Qt that build-qt.sh installed.

@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: MIT
 ; The Windows installer: a per-user install of the portable package.
 ;
 ; Made by cmake/windows/MakePackage.cmake, which defines

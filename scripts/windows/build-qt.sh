@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds what Quillet for Windows links against, with the MinGW-w64 compilers, from Debian's
 # own sources with Debian's patches, into a cache folder outside the checkout: the Qt it needs
 # (qtbase), SQLite (a DLL) and the HTML parser gumbo (a static library). Does nothing when all three

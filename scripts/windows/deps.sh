@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that cross-building Quillet for Windows, packaging it and testing
 # it under Wine need, on top of what scripts/deps.sh installs for the Linux build (the Linux build's
 # packages are installed here too, so that this script alone prepares a fresh machine).

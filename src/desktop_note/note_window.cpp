@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop_note/note_window.h"
 
 #include "desktop_note/zones.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop_note/zones.h"
 
 #include "platform/forms/twips.h"

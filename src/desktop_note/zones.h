@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Hit zones of a desktop note window. Everything here works in twips, in the window's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editor/drafts.h"
 
 #include "editor/editor_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Drafts: what an editor holds that is not saved yet, kept on disk so that nothing typed is lost

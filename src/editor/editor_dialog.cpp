@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editor/editor_dialog.h"
 
 #include "editor/editor_companion.h"

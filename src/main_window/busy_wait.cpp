@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/busy_wait.h"
 
 #include "platform/dao/dao.h"

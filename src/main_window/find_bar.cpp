@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/find_bar.h"
 
 #include "platform/controls/listview.h"

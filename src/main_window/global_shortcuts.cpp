@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/global_shortcuts.h"
 
 #include "platform/hotkey/global_shortcut.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // 工具 → 全局快捷键: two key combinations that work whatever window has the focus, one writing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/list_sort.h"
 
 #include "platform/controls/listview.h"

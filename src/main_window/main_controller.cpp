@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/main_controller.h"
 
 #include "desktop_note/note_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/menu_style.h"
 
 #include "platform/controls/colour.h"

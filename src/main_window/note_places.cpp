@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/note_places.h"
 
 #include "desktop_note/note_window.h"

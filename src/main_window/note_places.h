@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // 工具 → 记住便签位置: when it is on, every desktop note window opens again where the user last

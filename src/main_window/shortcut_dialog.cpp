@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/shortcut_dialog.h"
 
 #include "services/message_box.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "services/about_dialog.h"
 
 #include "platform/forms/layouts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Start at log-on: the command and the toggle of the menu item.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "services/message_box.h"
 
 #include "platform/controls/shared_icon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "services/registry_module.h"
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "services/site.h"
 
 namespace 站点 {

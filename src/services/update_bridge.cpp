@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "services/update_bridge.h"
 
 #include "platform/log/log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Automatic backups of the note database: copies of the open database in the folder "backup"
 // beside it. The day's copy is named after the day (Quillet.mdb gives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "store/database_module.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "store/deleted_notes.h"
 
 #include "platform/log/log.h"

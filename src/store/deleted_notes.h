@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Deleted notes, kept so that a delete can be undone. They live in a table of the program's own,
 // QuilletDeleted, beside Tips in the note database: each delete moves the note's row there, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "store/globals.h"
 
 #include <QCoreApplication>

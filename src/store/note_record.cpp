@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "store/note_record.h"
 
 #include "platform/log/log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Reading a note's values from a row of Tips. A row written by another tool or an older

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The five statements the program sends to the note table Tips, and the formatting of the

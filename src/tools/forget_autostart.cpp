@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-forget-autostart PROGRAM: removes the log-on start entry when it starts PROGRAM, that
 // is, when it holds exactly the command the program registers for itself ("PROGRAM" mini).
 // An entry that starts anything else is left alone. The uninstall target runs it for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-makedb PATH: creates an empty note database with its Tips table.
 // It never touches a file that already exists.
 

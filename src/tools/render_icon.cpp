@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-render-icon SVG SIZE PNG: renders the program icon at one size, at build time.
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The update library "update" (libupdate.so on Linux, update.dll on Windows). The program loads

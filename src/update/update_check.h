@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // One asynchronous update check: fetch the update list, compare its version with the running

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "update/update.h"
 
 #include "update/update_check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The update list: the small text document the update library fetches to learn whether a newer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop_note/note_window.h"
 #include "platform/forms/forms.h"
 #include "support/layout_relations.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Reads what a screen reader sees of a program over AT-SPI; test_accessibility.py runs it.
 
 It needs pyatspi (Debian's python3-pyatspi, installed for the system's Python) and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """End-to-end harness: runs the built program on a private X server and acts as a user would.
 
 What it needs on the machine (all installed by scripts/deps.sh): Xvfb, openbox, xdotool for

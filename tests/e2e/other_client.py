@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Another X client, for the global-shortcut test.
 
   other_client.py [MODIFIERS+KEY]   a small window that can take the keyboard focus,

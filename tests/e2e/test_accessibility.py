@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Quillet from the keyboard, as a screen reader meets it: the program runs with Qt's AT-SPI
 bridge on a private session bus, and the tree and the events are read as Orca reads them."""
 

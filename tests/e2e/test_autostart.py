@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Start at log-on from the main window's menu: 工具 → 开机自动启动程序[&R] writes and removes the
 program's autostart entry, and its check mark shows whether the entry starts this very program.
 

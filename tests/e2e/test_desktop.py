@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The program on a desktop: note windows, tray, start with "mini", dragging notes, exit."""
 
 import os

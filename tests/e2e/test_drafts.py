@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Text typed into an editor survives the program's sudden end: kill -9, then the next start
 offers what was typed, and saving the restored editor stores it."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Writing, changing and deleting notes with mouse and keyboard, and the About box's link."""
 
 import datetime

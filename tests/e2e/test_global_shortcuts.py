@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Global shortcuts on X11: pressed while another program's window has the focus, Ctrl+Alt+N
 opens the editor and Ctrl+Alt+H hides and shows the notes; a combination another program holds
 is reported and the other keeps working; a changed shortcut holds after a restart."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Checks of the end-to-end harness itself: screenshots, session start and teardown."""
 
 import os

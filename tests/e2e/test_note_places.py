@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """工具 → 记住便签位置 on X11: a note opens again where the user put it, with the size given,
 and a place off the screen comes back onto it."""
 

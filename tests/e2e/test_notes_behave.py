@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The list and the desktop agree, and deletes can be undone, also after a restart."""
 
 import time

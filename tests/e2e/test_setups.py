@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The program on different X11 desktops: without a window manager, without a tray host (and
 with one started later), and on a high-DPI screen (QT_SCALE_FACTOR=2)."""
 

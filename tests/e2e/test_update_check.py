@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The update check as the running program makes it: once, about two seconds after start,
 also when started hidden with "mini", and harmless when the update library is missing."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The program on Wayland, through Qt's wayland platform plugin and the weston compositor.
 
 Two desktops: a headless weston, which has no input devices, so the program is only watched

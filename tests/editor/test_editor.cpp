@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editor/editor_companion.h"
 #include "editor/editor_dialog.h"
 #include "platform/controls/colorpicker.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Installing and uninstalling: the program folder, the desktop integration, and the user's
 note database, which no install, reinstall or uninstall may change."""
 

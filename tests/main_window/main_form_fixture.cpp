@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_form_fixture.h"
 
 #include "desktop_note/note_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A main window started against a fresh note database in a temporary folder, and helpers to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window over a database that is not as the program left it: rows of another tool,
 // a file replaced or overwritten while the program runs, and another program holding the lock.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drafts of the editors' unsaved text: kept while the editor is open, kept when the program is
 // told to stop, offered again at the next start, and draft files read as untrusted input.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's find bar, and the list's sort as the settings store keeps it.
 
 #include "main_form_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The stored global shortcuts: read back as stored, and a stored text that is no usable
 // combination (hostile or damaged settings) falls back to the default, logged.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile advertisement pages: whatever a page holds, the main window goes on answering once
 // it has loaded, also when the window is first shown from the tray after a "mini" start.
 

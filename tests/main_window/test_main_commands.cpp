@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's commands: delete, edit, reload, the note menu, the tray and list menus,
 // and the exit sequence.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window as a whole: start-up, the menu tree and its look, layout, closing.
 
 #include "main_form_fixture.h"

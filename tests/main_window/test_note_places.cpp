@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Remembered note places: moved onto a screen that exists, read back only when sane, kept per
 // note database, and applied to a note window only while the switch is on.
 

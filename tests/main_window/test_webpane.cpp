@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The advertisement pane against a small HTTP server on 127.0.0.1.
 
 #include "platform/controls/webpane.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test-only program that saves notes through the program's own store code, in a loop, and
 // reports each save on stdout as soon as the call has returned:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The note texts the save driver writes, so that a test can tell a whole text from a torn one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saves survive a process that is killed at any moment, and two programs can save into one
 // note database at the same time. The saving is done by a separate driver program that uses the
 // program's own store code; the database is checked afterwards with the SQLite C API alone.

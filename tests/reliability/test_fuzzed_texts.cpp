@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Note texts of every kind go through the insert and the update statements and come back exactly,
 // or are refused whole with a clear error where the text cannot be stored. No text can change
 // the statement it travels in: afterwards the note table holds exactly the expected rows and

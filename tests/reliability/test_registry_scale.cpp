@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The per-user registry store and the log-on entries, at scale.
 //
 // A thousand random program folders (blanks, quotes, $, %, `, backslashes, newlines, Chinese,

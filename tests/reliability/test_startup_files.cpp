@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program started on a note database it cannot use: missing, empty, random bytes,
 // files of other formats, a damaged database, a read-only file, a read-only folder, a full file
 // system. Each time the user is told in a message box, the process ends by itself without a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built update library, loaded through the program's bridge the way the program loads it,
 // against a hostile server on 127.0.0.1: a 10 MB list, a server that never answers, a redirect
 // loop, malformed text, an answer that is not HTTP at all. None of them brings a dialog, DoUpdate

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test-only program: a window on the offscreen platform that hands one update check to the
 // update library through the program's bridge, then watches for a while how regularly a 20 ms
 // timer fires and whether a dialog appears.

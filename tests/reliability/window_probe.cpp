@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test-only library that the start-up tests load into the real program with LD_PRELOAD.
 // It reports on stderr every message box and every window the program shows, one line each:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The automatic backups of the note database: one a day and before a delete, complete private
 // copies, kept by the time they were made, and a backup that fails never stops the program.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Deleted notes kept for undo: what a delete keeps and puts back, the keeping rule, an older
 // database without the table, and a failing delete that must leave both tables as they were.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The note statements, their value formatting, and the database module that runs them.
 
 #include "store/globals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Checks a window's layout by how its controls relate to the window and to each other, not

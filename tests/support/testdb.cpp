@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/testdb.h"
 
 #include "store/globals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quillet-makedb: a fresh database the program can use, and never a touched existing file.
 
 #include "store/globals.h"

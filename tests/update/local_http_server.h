@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A tiny HTTP/1.1 server on 127.0.0.1 for tests of the update check. Each path gets a handler

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The asynchronous update check against a local HTTP server: what the user is asked, and that
 // every kind of failure ends quietly while the event loop keeps running.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The update library as the program uses it: through its exported C entry points.
 
 #include "local_http_server.h"

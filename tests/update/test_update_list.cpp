@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Version arithmetic and update-list parsing, on their own.
 
 #include "update/update_list.h"

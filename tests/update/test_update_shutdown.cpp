@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program may end while its update check is still running: waiting for the server, or
 // with the question open. Ending must leave no question on screen and must not crash (the
 // sanitizer build also checks for leaks and use after free).

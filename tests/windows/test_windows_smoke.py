@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Quillet for Windows as a Windows user gets it: the installer, run silently in a fresh Wine
 prefix on a private X server, then the installed Quillet.exe with two seeded notes, used as a
 person would (the e2e harness's session and tools), then the silent uninstall.

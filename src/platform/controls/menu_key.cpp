@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/controls/menu_key.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/controls/page_filter.h"
 
 #include <QRegularExpression>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/controls/shared_icon.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/controls/text_prefix.h"
 
 namespace platform::controls {

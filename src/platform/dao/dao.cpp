@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/dao/dao.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The database engine: a small object library over SQLite in the shape the program was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/forms/pixel_buffer.h"
 
 #include <QBackingStore>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Layout code computes in twips, as the program's windows were designed: 1/1440 inch,

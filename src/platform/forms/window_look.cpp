@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/forms/window_look.h"
 
 #include <QRect>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/forms/window_system.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/forms/x11_hints.h"
 
 #include <QGuiApplication>

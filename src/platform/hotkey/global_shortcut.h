@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A key combination that reaches the program whatever window has the keyboard focus. On X11 the

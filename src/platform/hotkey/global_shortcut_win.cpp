@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/hotkey/global_shortcut.h"
 
 #include "platform/hotkey/key_codes.h"

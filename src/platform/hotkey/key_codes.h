@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Turning a Qt key combination into a window system's codes, by tables each system fills in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The program's logging categories. Errors that are deliberately not shown to the user are

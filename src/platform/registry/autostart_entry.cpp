@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/registry/autostart_entry.h"
 
 #include "platform/log/log.h"

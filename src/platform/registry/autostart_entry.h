@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The log-on Run key as XDG autostart entries (Linux only: Windows has the real Run key). The
 // files are read and written with GLib's key files, as the session's own launcher reads them.

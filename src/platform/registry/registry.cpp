@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/registry/registry.h"
 
 #include <QtGlobal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Registry functions: open, query, create, set, delete a value, close, and the expansion of
 // environment references, in the shape of the Windows registry API (the "A" functions): every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/registry/regular_file.h"
 
 #include "platform/log/log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/shell/shell.h"
 
 #include "platform/log/log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/startup/process_memory.h"
 
 #ifdef __GLIBC__

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/startup/qt_translation.h"
 
 #include "platform/log/log.h"

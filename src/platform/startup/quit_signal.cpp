@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/startup/quit_signal.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Lets a request from outside to stop the process (SIGTERM, SIGINT, SIGHUP on Unix) end the

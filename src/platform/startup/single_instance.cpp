@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/startup/single_instance.h"
 
 #include "platform/log/log.h"

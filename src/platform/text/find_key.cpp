@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/text/find_key.h"
 
 #include <bit>

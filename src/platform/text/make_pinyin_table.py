@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the pinyin table of the find matcher (platform/text/find_key.cpp) from Unihan.
 
     make_pinyin_table.py UNIHAN OUTPUT

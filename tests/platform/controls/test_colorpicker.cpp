@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/controls/colorpicker.h"
 #include "platform/controls/colour.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/controls/listview.h"
 
 #include <QAbstractItemModel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The advertisement pane's page filter: what it keeps of a page, and its limits counted on the
 // parse tree whatever the page's spelling.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The database engine over SQLite: opening, recordsets, statements and error passing.
 
 #include "platform/dao/dao.h"

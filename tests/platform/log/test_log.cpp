@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Values written to the log cannot reach a terminal as control codes; an exception boundary
 // ends every exception in the log.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry functions over the per-user store and the autostart folder.
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program does at start before its windows: Qt's own texts in Chinese, and one
 // running program per note database.
 #include <QDir>

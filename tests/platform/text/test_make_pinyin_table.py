@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The pinyin table's generator: the forms Unihan comes in, the choice of readings, and the
 two-level table read back as find_key.cpp reads it."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/forms/twips.h"
 #include "platform/shell/shell.h"
 #include "services/about_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An update library that lacks DoUpdate.
 
 #include "update/update.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in update library that only records how it was called.
 
 #include "update/update.h"

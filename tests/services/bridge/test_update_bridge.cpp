@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bridge finds the update library and hands DoUpdate its two arguments; without the
 // library or its entry point it does nothing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start at log-on: the command text, the menu item's toggle, and what a log-on session would
 // really start from the entry written.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 注册表操作: reading every common value type as text, writing text values, deleting values.
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start at log-on on Windows: the menu item's toggle writes the command into the current user's
 // Run key of the real registry (Wine's, under the build tree) and removes it again.
 #include <QCoreApplication>
