@@ -88,8 +88,9 @@ std::optional<QKeyCombination> 解析(const std::optional<QString>& 存储, cons
 
 bool 保存(const 设定& 新设定) {
     for (int i = 0; i < 命令数; ++i) {
+        const std::optional<QKeyCombination>& 键 = 新设定[i];
         const QString 文字 =
-            新设定[i] ? QKeySequence(*新设定[i]).toString(QKeySequence::PortableText) : QString();
+            键 ? QKeySequence(*键).toString(QKeySequence::PortableText) : QString();
         if (!注册表操作::写入注册表值(注册表操作::HKEY_CURRENT_USER, 设置键, 命令说明(命令(i)).值名,
                                       注册表操作::REG_SZ, 文字)) {
             return false;

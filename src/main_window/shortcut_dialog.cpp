@@ -79,8 +79,8 @@ std::optional<设定> 询问(QWidget* 父窗口, const 设定& 当前) {
         标签->setBuddy(行[i].字段);
         行[i].不使用 = new QCheckBox(QStringLiteral("不使用(&%1)").arg(i + 1), &对话框);
         行[i].不使用->setAccessibleName(QStringLiteral("不使用“%1”的全局快捷键").arg(名称));
-        if (当前[i]) {
-            行[i].字段->setKeySequence(QKeySequence(*当前[i]));
+        if (const std::optional<QKeyCombination>& 键 = 当前[i]) {
+            行[i].字段->setKeySequence(QKeySequence(*键));
         } else {
             行[i].不使用->setChecked(true);
             行[i].字段->setEnabled(false);

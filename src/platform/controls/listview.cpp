@@ -268,10 +268,11 @@ class 列表模型 : public QAbstractTableModel {
         if (表.size() <= 列) {
             表.resize(列 + 1);
         }
-        if (!表[列]) {
-            表[列] = 排序数函数[列](文字(r, c));
+        auto& 值 = 表[列];
+        if (!值) {
+            值 = 排序数函数[列](文字(r, c));
         }
-        return *表[列];
+        return *值;
     }
 
     // Drops what was made from a column's texts, for every row.
@@ -340,7 +341,7 @@ class 显示模型 : public QSortFilterProxyModel {
 
   protected:
     bool filterAcceptsRow(int r, const QModelIndex&) const override {
-        return 查找_.isEmpty() || 源_->匹配(r, *查找词_);
+        return 查找_.isEmpty() || !查找词_ || 源_->匹配(r, *查找词_);
     }
 
     bool lessThan(const QModelIndex& 左, const QModelIndex& 右) const override {
