@@ -10,9 +10,12 @@ session bus in DBUS_SESSION_BUS_ADDRESS.
                              the keyboard focus or whose check mark changes, until it is ended;
                              the first line is {"ready": true}
 
-A node is {"role", "name", "description", "states", "children"}; an event line is the node of
-the object (without children) with "event", "value" and "siblings" (the names of its parent's
-children: for a menu item, the items of its menu).
+A node of the tree is {"role", "name", "description", "states", "extents", "children"}, where
+extents is [x, y, width, height] on the screen (null for an object without a place); a table's
+node also has "cells": one {"row", "column", "name", "states", "extents"} per cell, its column
+named by the column's header. An event line is the node of the object (without extents and
+children) with "event", "value" and "siblings" (the names of its parent's children: for a menu
+item, the items of its menu).
 """
 
 import json
@@ -32,8 +35,34 @@ def describe(acc):
     }
 
 
+def extents(acc):
+    """Where the object is, in screen coordinates, or None for an object without a place."""
+    try:
+        box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    except NotImplementedError:
+        return None
+    return [box.x, box.y, box.width, box.height]
+
+
+def cells(table):
+    columns = [table.getColumnDescription(c) for c in range(table.nColumns)]
+    found = []
+    for row in range(table.nRows):
+        for column, header in enumerate(columns):
+            cell = table.getAccessibleAt(row, column)
+            if cell is not None:
+                found.append(dict(describe(cell), row=row, column=header,
+                                  extents=extents(cell)))
+    return found
+
+
 def tree(acc, depth=0):
     node = describe(acc)
+    node["extents"] = extents(acc)
+    try:
+        node["cells"] = cells(acc.queryTable())
+    except NotImplementedError:
+        pass
     node["children"] = [tree(child, depth + 1) for child in acc
                         if child is not None] if depth < MAX_DEPTH else []
     return node

@@ -4,7 +4,8 @@
 What it needs on the machine (all installed by scripts/deps.sh): Xvfb, openbox, xdotool for
 the pointer and the keys, python3-xlib for reading windows, xprop (x11-utils), sqlite3, trayer
 (a tray host), xmodmap (x11-xserver-utils) for typing characters that are not on the keyboard,
-and Pillow (python3-pil) for screenshots.
+Pillow (python3-pil) for screenshots, and for finding the program's controls by their
+accessible names (Desktop.control): dbus-daemon, at-spi2-core and python3-pyatspi.
 
 A `Desktop` is one private X session: Xvfb on a free display, openbox, optionally trayer, a
 temporary HOME with XDG folders, and a folder holding a copy of the program with its own
@@ -17,12 +18,14 @@ Environment:
 
 import atexit
 import ctypes
+import functools
 import json
 import os
 import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -42,6 +45,9 @@ NOTE_NAME = "^Quillet$"
 MAIN_NAME = "^Quillet-4862$"
 QUESTION_NAME = "^确定退出$"
 EDITOR_NAME = "^添加Quillet$"
+# The editor's content box and its button 保存并关闭, by their accessible names.
+CONTENT = "便签内容"
+SAVE_AND_CLOSE = "保存并关闭"
 
 # The program writes to its error stream only what went wrong: a test fails on any line it did
 # not declare with Desktop.expect_output, apart from these (regexes, each matching a whole line).
@@ -62,11 +68,6 @@ def bin_dir():
 def rgb(colour):
     """A stored 0x00BBGGRR colour as (r, g, b)."""
     return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
-
-
-def px(twips):
-    """Twips (the stored and specified unit) as pixels at 96 dpi."""
-    return twips // 15
 
 
 def missing_tools(extra=()):
@@ -157,13 +158,52 @@ class Image:
             return Image(picture)
 
 
+# ---- atspi: the program's controls found by their accessible names ---------------------
+
+READER = os.path.join(HERE, "atspi_reader.py")
+ACCESSIBILITY_BUS = "/usr/share/dbus-1/services/org.a11y.Bus.service"  # from at-spi2-core
+
+
+@functools.lru_cache(maxsize=None)
+def atspi_python():
+    """A Python with pyatspi. Debian installs it for the system's Python only, which need not be
+    the one running the tests."""
+    for python in dict.fromkeys((sys.executable, "/usr/bin/python3")):
+        if python and os.path.exists(python) and subprocess.run(
+                [python, "-c", "import pyatspi"], capture_output=True).returncode == 0:
+            return python
+    return None
+
+
+def accessibility_missing():
+    """What is missing to read the program over AT-SPI, or None when nothing is."""
+    if shutil.which("dbus-daemon") is None or not os.path.exists(ACCESSIBILITY_BUS) \
+            or atspi_python() is None:
+        return "needs dbus-daemon, at-spi2-core and python3-pyatspi"
+    return None
+
+
+def nodes(node):
+    """Every node of an accessibility tree, depth first."""
+    yield node
+    for child in node["children"]:
+        yield from nodes(child)
+
+
+def _showing(node):
+    box = node.get("extents")
+    return "showing" in node["states"] and box is not None and box[2] > 0 and box[3] > 0
+
+
 class Desktop:
     """One private X session with the program's folder, database and home."""
 
     def __init__(self, tray=True, screen="1280x800x24", bin_folder=None, window_manager=True,
-                 scale=None):
+                 scale=None, accessible=False):
         """tray: start a tray host with the session; window_manager: start openbox (without
-        it, windows place, move and size themselves); scale: the program's QT_SCALE_FACTOR."""
+        it, windows place, move and size themselves); scale: the program's QT_SCALE_FACTOR;
+        accessible: start a session bus, and run the program with its accessibility bridge on
+        it, so that its controls can be found by name (control)."""
         self.bin = os.path.abspath(bin_folder or bin_dir())
         self.root = tempfile.mkdtemp(prefix="quillet-e2e-")
         self.home = os.path.join(self.root, "home")
@@ -172,6 +212,8 @@ class Desktop:
         self.want_tray = tray
         self.want_wm = window_manager
         self.scale = scale
+        self.accessible = accessible
+        self.bus = None
         self.screen = screen
         self.display = None
         self.procs = {}  # name -> Popen
@@ -240,6 +282,8 @@ class Desktop:
                 self._start_openbox()
             if self.want_tray:
                 self.start_tray()
+            if self.accessible:
+                self.start_session_bus()
         except BaseException:
             self.close()
             raise
@@ -299,7 +343,10 @@ class Desktop:
     def start_session_bus(self):
         """Starts a private D-Bus session bus for the session; returns its address. Services it
         starts on demand (such as the accessibility bus) are its children, in its process group,
-        and end with it on close(). Only processes given the address (env) use it."""
+        and end with it on close(). Only processes given the address (env) use it. A session
+        has one bus: asked again, it returns the same address."""
+        if self.bus is not None:
+            return self.bus
         socket = os.path.join(self.root, "session-bus")
         address = "unix:path=" + socket
         self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
@@ -309,6 +356,7 @@ class Desktop:
                    what="the session bus")
         if self.procs["dbus"].poll() is not None:
             raise RuntimeError("dbus-daemon did not start:\n" + self.log("dbus"))
+        self.bus = address
         return address
 
     # ---- the program -------------------------------------------------------------------
@@ -344,7 +392,8 @@ class Desktop:
         """Starts the program from its folder; returns its process. env: variables to add to
         (or change in) the session's environment for the program alone."""
         self.app = self._spawn("quillet", [os.path.join(self.app_dir, "quillet"), *args],
-                               cwd=self.root, env=self.env(**(env or {})))
+                               cwd=self.root, env=self.env(**{**self.accessibility_env(),
+                                                              **(env or {})}))
         return self.app
 
     def start_again(self, *args, timeout=15.0):
@@ -606,6 +655,105 @@ class Desktop:
         states = {0: "Withdrawn", 1: "Normal", 3: "Iconic"}
         return states.get(int(prop.value[0])) if prop is not None and len(prop.value) else None
 
+    # ---- atspi: controls by their accessible names ------------------------------------
+
+    def accessibility_env(self):
+        """What the program needs to run with its accessibility bridge on the session's bus
+        (nothing for a session that is not accessible)."""
+        if not self.accessible:
+            return {}
+        return dict(DBUS_SESSION_BUS_ADDRESS=self.start_session_bus(), QT_ACCESSIBILITY="1",
+                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+
+    def accessible_tree(self, pid=None):
+        """The program's accessibility tree as atspi_reader.py prints it, or None while the
+        program is not on the bus. pid: another process of the program than `app`."""
+        if not self.accessible:
+            raise RuntimeError("the program runs without its accessibility bridge: make the "
+                               "Desktop with accessible=True (DesktopTestCase.accessible)")
+        out = subprocess.run([atspi_python(), READER, "tree", str(pid or self.app.pid)],
+                             env=self.env(DBUS_SESSION_BUS_ADDRESS=self.bus),
+                             capture_output=True, text=True, timeout=60)
+        if out.returncode != 0:
+            raise AssertionError("reading the accessibility tree failed:\n" + out.stderr)
+        return json.loads(out.stdout)
+
+    def _in_window(self, tree, window):
+        """The nodes of the program's window (an X window id), or of all its windows: the
+        window's node is the top-level object with the window's place on the screen."""
+        if window is None:
+            return list(nodes(tree))
+        place = list(self.geometry(window).tuple())
+        return [n for top in tree["children"] if top["extents"] == place for n in nodes(top)]
+
+    def _wait_place(self, pick, what, window, states, timeout):
+        """Polls the tree until pick(nodes of the window) gives showing nodes in the states,
+        all at one place; returns that place as a Geometry."""
+        seen = {}
+
+        def found():
+            tree = self.accessible_tree()
+            scope = self._in_window(tree, window) if tree is not None else []
+            seen.update(tree=tree is not None, scope=scope, picked=pick(scope))
+            places = {tuple(n["extents"]) for n in seen["picked"]
+                      if _showing(n) and set(states) <= set(n["states"])}
+            if len(places) > 1:
+                raise AssertionError("%s is at %d places: %s" % (what, len(places), places))
+            return Geometry(*places.pop()) if places else None
+
+        try:
+            return wait_until(found, timeout, interval=0.2, what=what)
+        except TimeoutError as e:
+            if not seen.get("tree"):
+                raise AssertionError("%s: the program is not on the accessibility bus\n"
+                                     "--- program log:\n%s" % (e, self.log("quillet"))) from None
+            names = sorted({"%s (%s)" % (n["name"], n["role"]) for n in seen["scope"]
+                            if n["name"] and _showing(n)})
+            raise AssertionError("%s; found: %s; the showing names%s: %s" % (
+                e, [(n["extents"], n["states"]) for n in seen["picked"]] or "nothing",
+                "" if window is None else " in window %d" % window,
+                ", ".join(names))) from None
+
+    def control(self, name, role=None, window=None, states=(), timeout=20.0):
+        """Where the program's control with that accessible name is on the screen, from its
+        AT-SPI extents, once it is there and showing (and in the AT-SPI states given, such as
+        "focused"). name: the exact name, or a compiled regex it matches in full; role: an
+        AT-SPI role name ("push button", "text", "label" ...); window: an X window of the
+        program to look in. Fails, naming what it saw, when no such control shows in time or
+        when controls with the name show in more than one place."""
+        def pick(scope):
+            return [n for n in scope if (role is None or n["role"] == role) and (
+                name.fullmatch(n["name"]) if isinstance(name, re.Pattern) else n["name"] == name)]
+        return self._wait_place(pick, "the control %r%s" % (
+            name, "" if role is None else " (%s)" % role), window, states, timeout)
+
+    def uncovered(self, wid):
+        """Whether no other viewable window lies over any part of the window (the X server's
+        stacking order; a window just raised may still have to paint itself)."""
+        root = self.x.screen().root
+        top = self._window(wid)
+        while top.query_tree().parent.id != root.id:  # the window manager's frame, if any
+            top = top.query_tree().parent
+        stack = [w.id for w in root.query_tree().children]  # bottom first
+        g = self.geometry(wid)
+        for above in stack[stack.index(top.id) + 1:]:
+            if self.is_viewable(above):
+                o = self.geometry(above)
+                if o.x < g.x + g.width and g.x < o.x + o.width and \
+                        o.y < g.y + g.height and g.y < o.y + o.height:
+                    return False
+        return True
+
+    def cell(self, table, row, column, window=None, states=(), timeout=20.0):
+        """Where a cell of the program's table (a list, by its accessible name) is on the
+        screen, as control finds a control: row counts from 0 in the order shown; column is
+        the column's header."""
+        def pick(scope):
+            return [c for n in scope if n["name"] == table for c in n.get("cells", ())
+                    if c["row"] == row and c["column"] == column]
+        return self._wait_place(pick, "row %d, column %s of %s" % (row, column, table), window,
+                                states, timeout)
+
     # ---- screen ------------------------------------------------------------------------
 
     def screenshot(self, path=None):
@@ -691,13 +839,17 @@ class DesktopTestCase(unittest.TestCase):
     window_manager = True
     scale = None
     screen = "1280x800x24"
+    accessible = False  # the program runs with its accessibility bridge: see Desktop.control
 
     def setUp(self):
         missing = missing_tools()
         if missing:
             self.skipTest("missing tools: " + ", ".join(missing))
+        if self.accessible and accessibility_missing():
+            self.skipTest(accessibility_missing())
         self.desktop = Desktop(tray=self.tray, window_manager=self.window_manager,
-                               scale=self.scale, screen=self.screen)
+                               scale=self.scale, screen=self.screen,
+                               accessible=self.accessible)
         self.addCleanup(self.desktop.close)
         self.addCleanup(check_program_output, self, self.desktop)  # runs before close
         self.desktop.start()
@@ -736,13 +888,13 @@ class DesktopTestCase(unittest.TestCase):
 
     def write_note_in_editor(self, text, after_id):
         """Types into the open note editor and presses 保存并关闭; returns the rows the save
-        added (ID above after_id) once the editor has closed."""
+        added (ID above after_id) once the editor has closed. Needs an accessible session."""
         editor = self.desktop.wait_windows(1, name=EDITOR_NAME)[0]
         self.desktop.activate(editor)
+        self.desktop.control(CONTENT, "text", window=editor, states=("focused",))
         self.desktop.type(text)
-        # 保存并关闭 sits at the top left of the editor: 90, 60 twips, 1485 x 345 twips.
-        g = self.desktop.geometry(editor)
-        self.desktop.click(g.x + 6 + 99 // 2, g.y + 4 + 23 // 2)
+        self.desktop.click(*self.desktop.control(SAVE_AND_CLOSE, "push button",
+                                                 window=editor).centre)
         rows = wait_until(
             lambda: self.desktop.sql("SELECT content, Visual FROM Tips WHERE ID > %d"
                                      % after_id), timeout=10, what="the new note")

@@ -3,36 +3,13 @@
 bridge on a private session bus, and the tree and the events are read as Orca reads them."""
 
 import json
-import os
-import shutil
-import subprocess
-import sys
 import unittest
 
 import harness
+from harness import READER, atspi_python, nodes
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-READER = os.path.join(HERE, "atspi_reader.py")
-ACCESSIBILITY_BUS = "/usr/share/dbus-1/services/org.a11y.Bus.service"  # from at-spi2-core
 # The names of a list row's check box while it is set and while it is clear.
 SHOWN, NOT_SHOWN = "已显示在桌面", "未显示在桌面"
-
-
-def atspi_python():
-    """A Python with pyatspi. Debian installs it for the system's Python only, which need not be
-    the one running the tests."""
-    for python in dict.fromkeys((sys.executable, "/usr/bin/python3")):
-        if python and os.path.exists(python) and subprocess.run(
-                [python, "-c", "import pyatspi"], capture_output=True).returncode == 0:
-            return python
-    return None
-
-
-def nodes(node):
-    """Every node of a tree, depth first."""
-    yield node
-    for child in node["children"]:
-        yield from nodes(child)
 
 
 def named(tree, name):
@@ -40,33 +17,23 @@ def named(tree, name):
 
 
 class AccessibilityTest(harness.DesktopTestCase):
+    accessible = True
+
     def setUp(self):
-        self.python = atspi_python()
-        if shutil.which("dbus-daemon") is None or not os.path.exists(ACCESSIBILITY_BUS) \
-                or self.python is None:
-            self.skipTest("needs dbus-daemon, at-spi2-core and python3-pyatspi")
         super().setUp()
-        self.bus = self.desktop.start_session_bus()
         self.events_seen = 0
-        self.desktop._spawn("atspi-events", [self.python, READER, "events"],
-                            env=self.desktop.env(DBUS_SESSION_BUS_ADDRESS=self.bus))
+        self.desktop._spawn("atspi-events", [atspi_python(), READER, "events"],
+                            env=self.desktop.env(DBUS_SESSION_BUS_ADDRESS=self.desktop.bus))
         self.next_event(lambda e: e.get("ready"), "the event reader")
 
     def launch(self, notes):
         self.ids = self.desktop.install(notes)
-        self.app = self.desktop.launch(env=dict(DBUS_SESSION_BUS_ADDRESS=self.bus,
-                                                QT_ACCESSIBILITY="1",
-                                                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        self.app = self.desktop.launch()
 
     # ---- reading what a screen reader reads --------------------------------------------
 
     def tree(self):
-        out = subprocess.run([self.python, READER, "tree", str(self.app.pid)],
-                             env=self.desktop.env(DBUS_SESSION_BUS_ADDRESS=self.bus),
-                             capture_output=True, text=True, timeout=60)
-        if out.returncode != 0:
-            raise AssertionError("reading the tree failed:\n" + out.stderr)
-        return json.loads(out.stdout)
+        return self.desktop.accessible_tree()
 
     def wait_tree(self, predicate, what):
         """The first tree for which predicate holds."""

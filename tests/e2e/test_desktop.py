@@ -291,6 +291,8 @@ class DraggingNotes(DesktopTest):
 
 
 class NewNote(DesktopTest):
+    accessible = True  # write_note_in_editor finds 保存并关闭 by name
+
     def test_note_written_from_the_tray_menu_appears_on_the_desktop(self):
         if shutil.which("xmodmap") is None:
             self.skipTest("typing Chinese reliably needs xmodmap (x11-xserver-utils)")

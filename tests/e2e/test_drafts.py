@@ -2,10 +2,10 @@
 """Text typed into an editor survives the program's sudden end: kill -9, then the next start
 offers what was typed, and saving the restored editor stores it."""
 
+import json
 import os
 import signal
 import stat
-import time
 import unittest
 
 import harness
@@ -14,6 +14,8 @@ QUESTION_NAME = "^Quillet-4862$"
 
 
 class DraftTest(harness.DesktopTestCase):
+    accessible = True
+
     def drafts(self):
         folder = os.path.join(self.desktop.app_dir, "drafts")
         if not os.path.isdir(folder):
@@ -27,20 +29,28 @@ class DraftTest(harness.DesktopTestCase):
         before = set(self.editors())
         main = self.main_window()
         self.desktop.activate(main)
-        time.sleep(0.3)
         self.desktop.key(*keys)
         editor = harness.wait_until(lambda: [w for w in self.editors() if w not in before],
                                     what="the editor")[0]
         self.desktop.activate(editor)
-        time.sleep(0.3)
+        self.desktop.control(harness.CONTENT, window=editor, states=("focused",))
         return editor
 
+    def draft_texts(self):
+        """The texts the drafts hold, once each draft file can be read."""
+        texts = []
+        for path in self.drafts():
+            try:
+                with open(path, encoding="utf-8") as f:
+                    texts.append(json.load(f)["text"])
+            except (OSError, ValueError, KeyError):
+                return None  # replaced while it was read
+        return sorted(texts)
+
     def save_and_close(self, editor):
-        self.desktop.activate(editor)
-        time.sleep(0.3)
-        g = self.desktop.geometry(editor)
-        # 保存并关闭: 90, 60 twips, 1485 x 345 twips.
-        self.desktop.click(g.x + harness.px(90) + harness.px(1485) // 2, g.y + harness.px(60) + harness.px(345) // 2)
+        self.desktop.activate(editor)  # on top of the other editor, which may be in its place
+        self.desktop.click(*self.desktop.control(harness.SAVE_AND_CLOSE, "push button",
+                                                 window=editor).centre)
 
     def question(self):
         """The restore question: captioned with the application title, as the main window and
@@ -60,19 +70,21 @@ class DraftTest(harness.DesktopTestCase):
         self.desktop.wait_windows(1, name=harness.NOTE_NAME)
 
         # A new note in one editor, a change of the second note in another; neither saved.
-        new = self.open_editor(["ctrl+n"])
+        self.open_editor(["ctrl+n"])
         self.desktop.type("typed, never saved")
         main = self.main_window()
         self.desktop.activate(main)
-        time.sleep(0.2)
         self.desktop.key("End")  # the second note's row
-        edit = self.open_editor(["ctrl+e"])
+        self.desktop.cell("便签列表", 1, "内容", window=main, states=("selected",))
+        self.open_editor(["ctrl+e"])
         self.desktop.key("ctrl+End")
         self.desktop.type(" and changed")
-        time.sleep(2.5)  # the drafts follow the text within two seconds
+        # The drafts follow the text within two seconds; the margin is for a busy machine.
+        harness.wait_until(lambda: self.draft_texts() == ["stored second and changed",
+                                                           "typed, never saved"],
+                           timeout=10, what="the drafts of both editors")
 
         files = self.drafts()
-        self.assertEqual(len(files), 2, files)
         for f in files:
             self.assertEqual(stat.S_IMODE(os.stat(f).st_mode), 0o600, f)
         self.assertEqual(stat.S_IMODE(os.stat(os.path.dirname(files[0])).st_mode), 0o700)
@@ -87,7 +99,6 @@ class DraftTest(harness.DesktopTestCase):
         for _ in range(2):
             box = self.question()
             self.desktop.activate(box)
-            time.sleep(0.3)
             self.desktop.key("Return")
             harness.wait_until(lambda: box not in self.desktop.search(name=QUESTION_NAME),
                                what="the question to close")

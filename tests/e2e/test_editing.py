@@ -3,26 +3,28 @@
 
 import datetime
 import os
+import re
 import shutil
 import stat
-import time
 import unittest
 
 import harness
+from harness import CONTENT, SAVE_AND_CLOSE
 
 ABOUT_NAME = "^关于 Quillet-4862$"
 COLOUR_DIALOG_NAME = "^背景颜色$"  # the chooser takes the caption of its button
 SEEDED = "2026-12-01 09:00:00"
 
-
-# Editor controls, client-area positions in twips: left, top, width, height.
-SAVE_AND_CLOSE = (90, 60, 1485, 345)
-SAVE_AND_ADD = (1620, 60, 1485, 345)
-BACK_COLOUR = (4770, 60, 1425, 345)
-CONTENT = (30, 450, 7785, 5595)
+# Controls by their accessible names: the editor's buttons, the list and its text column.
+SAVE_AND_ADD = "保存继续添加"
+BACK_COLOUR = "背景颜色"
+NOTE_LIST = "便签列表"
+TEXT_COLUMN = "内容"
 
 
 class EditingTest(harness.DesktopTestCase):
+    accessible = True
+
     def setUp(self):
         super().setUp()
         if shutil.which("xmodmap") is None:
@@ -49,15 +51,23 @@ class EditingTest(harness.DesktopTestCase):
     def note_colour(self, wid):
         """The colour at a note window's top left corner, with the window raised first: the
         notes open where the window system puts them and may lie under other windows."""
-        self.desktop.xdotool("windowraise", wid)
-        time.sleep(0.15)
+        self.bring_up(wid)
         g = self.desktop.geometry(wid)
         return self.desktop.screenshot().pixel(g.x + 1, g.y + 1)
 
     def window_by_colour(self, back):
-        """The note window whose background is the stored colour back."""
-        found = [w for w in self.notes() if self.note_colour(w) == harness.rgb(back)]
-        self.assertEqual(len(found), 1, "one note window in %r" % (harness.rgb(back),))
+        """The note window whose background is the stored colour back. A window just raised
+        may show what covered it until it has painted itself: look until one window has it."""
+        found = []
+
+        def one():
+            found[:] = [w for w in self.notes() if self.note_colour(w) == harness.rgb(back)]
+            return len(found) == 1
+        try:
+            harness.wait_until(one, timeout=10, what="one note window in %r" % (
+                harness.rgb(back),))
+        except TimeoutError as e:
+            self.fail("%s; found %d" % (e, len(found)))
         return found[0]
 
     def assert_running(self):
@@ -69,10 +79,24 @@ class EditingTest(harness.DesktopTestCase):
         self.desktop.activate(wid)
         self.desktop.key(*keys)
 
-    def click_control(self, window, place):
-        left, top, width, height = place
-        g = self.desktop.geometry(window)
-        self.desktop.click(g.x + harness.px(left) + harness.px(width) // 2, g.y + harness.px(top) + harness.px(height) // 2)
+    def bring_up(self, wid):
+        """Raises the window and waits until nothing covers it."""
+        self.desktop.xdotool("windowraise", wid)
+        harness.wait_until(lambda: self.desktop.uncovered(wid), what="window %d on top" % wid)
+
+    def click_control(self, window, name):
+        """Clicks the middle of the window's control with that accessible name."""
+        self.desktop.click(*self.desktop.control(name, window=window).centre)
+
+    def note_menu(self, wid, key):
+        """Opens a note window's menu with a right click and picks the item with that key."""
+        self.bring_up(wid)
+        before = set(self.desktop.search(pid=self.app.pid))
+        self.desktop.click(*self.desktop.geometry(wid).centre, button=3)
+        # A popup menu is no child of the program's accessible object: wait for its window.
+        harness.wait_until(lambda: set(self.desktop.search(pid=self.app.pid)) - before,
+                           what="the note's menu")
+        self.desktop.key(key)
 
     def open_editor(self, how):
         """Opens the editor with a key press on the main window (ctrl+n, ctrl+e) or a menu."""
@@ -85,6 +109,7 @@ class EditingTest(harness.DesktopTestCase):
             lambda: [w for w in self.desktop.search(name=harness.EDITOR_NAME) if w not in before],
             what="the editor")[0]
         self.desktop.activate(editor)
+        self.desktop.control(CONTENT, window=editor, states=("focused",))  # it starts there
         return editor
 
     def type_lines(self, text):
@@ -96,21 +121,14 @@ class EditingTest(harness.DesktopTestCase):
                 self.desktop.type(line)
 
     def select_row(self, number):
-        """Selects list row number (1 = first) with a click on the list, Home and Down."""
+        """Selects list row number (1 = first, in the order shown) with a click on its text,
+        and waits until the list has it selected, with the keyboard on it."""
         main = self.main_window()
         self.desktop.activate(main)
-        g = self.desktop.geometry(main)
-        # The list starts 60 twips in and 1380 down; click the content column well below the
-        # header (a click on the header sorts the list), on a row or the empty space after them.
-        self.desktop.click(g.x + harness.px(60) + 36 + 80, g.y + harness.px(1380) + 150)
-        time.sleep(0.2)
-        # The list's current row may already be the first (it takes the focus at start), and
-        # Home onto the current row selects nothing: End first, so that Home moves and selects.
-        self.desktop.key("End")
-        self.desktop.key("Home")
-        for _ in range(number - 1):
-            self.desktop.key("Down")
-        time.sleep(0.2)
+        self.desktop.click(*self.desktop.cell(NOTE_LIST, number - 1, TEXT_COLUMN,
+                                              window=main).centre)
+        self.desktop.cell(NOTE_LIST, number - 1, TEXT_COLUMN, window=main,
+                          states=("selected", "focused"))
 
     def pick_back_colour(self, editor, html):
         """Opens the background colour dialog and enters a colour in its HTML field."""
@@ -118,16 +136,20 @@ class EditingTest(harness.DesktopTestCase):
         dialog = self.desktop.wait_windows(1, name=COLOUR_DIALOG_NAME)[0]
         self.desktop.activate(dialog)
         self.desktop.key("alt+h")  # &HTML:
-        time.sleep(0.2)
+        self.desktop.control(re.compile("HTML.*"), "text", window=dialog, states=("focused",))
         self.desktop.key("ctrl+a")
         self.desktop.type(html)
         self.desktop.key("Return")  # OK is the default button
         self.desktop.wait_windows(0, name=COLOUR_DIALOG_NAME)
         self.desktop.activate(editor)
 
-    def replace_text(self, editor, text):
+    def into_content(self, editor):
+        """Clicks into the editor's content box; returns once it has the keyboard."""
         self.click_control(editor, CONTENT)
-        time.sleep(0.2)
+        self.desktop.control(CONTENT, window=editor, states=("focused",))
+
+    def replace_text(self, editor, text):
+        self.into_content(editor)
         self.desktop.key("ctrl+a")
         self.desktop.key("BackSpace")
         self.type_lines(text)
@@ -172,7 +194,7 @@ class WritingNotes(EditingTest):
                                              % first_id)) == i + 1,
                 timeout=10, what="note %d of the editor" % (i + 1))
             self.desktop.activate(editor)
-            self.click_control(editor, CONTENT)
+            self.into_content(editor)
         rows = self.desktop.sql("SELECT content FROM Tips WHERE ID > %d ORDER BY ID" % first_id)
         self.assertEqual([r["content"] for r in rows], texts)
         self.assertEqual(self.desktop.search(name=harness.EDITOR_NAME), [editor])
@@ -214,22 +236,18 @@ class ChangingNotes(EditingTest):
         editor = self.open_editor("ctrl+e")
         self.replace_text(editor, "changed 改过 it's\nline two")
         self.pick_back_colour(editor, "#ff0000")
-        time.sleep(1.1)  # the change time is kept to the second
         self.click_control(editor, SAVE_AND_CLOSE)
         row = self.check_edit(self.ids[0], one, one_at, "changed 改过 it's\nline two", 255)
         self.assertEqual(int(row["FontColor"]), 0)
 
         # From the note's own menu: 修改便签[&E].
-        def from_note():
-            self.desktop.xdotool("windowraise", two)
-            time.sleep(0.2)
-            self.desktop.click(two_at.x + 60, two_at.y + 40, button=3)
-            time.sleep(0.5)
-            self.desktop.key("e")
-        editor = self.open_editor(from_note)
+        editor = self.open_editor(lambda: self.note_menu(two, "e"))
         self.replace_text(editor, "第二条 changed")
         self.pick_back_colour(editor, "#0000ff")
-        time.sleep(1.1)
+        # The change time is kept to the second: save once the clock is past the first save's.
+        first = datetime.datetime.strptime(row["ChangeTime"], "%d %b %Y %H:%M:%S")
+        harness.wait_until(lambda: datetime.datetime.now().replace(microsecond=0) > first,
+                           timeout=5, what="the clock past " + row["ChangeTime"])
         self.click_control(editor, SAVE_AND_CLOSE)
         second = self.check_edit(self.ids[1], two, two_at, "第二条 changed", 0xFF0000)
         # Over a second apart: each save stamps its own change time.
@@ -255,17 +273,11 @@ class ChangingNotes(EditingTest):
         self.assertEqual(self.ids_in_table(), [i for i in self.ids if i != self.ids[2]])
 
         # From the note's own menu: 删除便签[&D].
-        g = self.desktop.geometry(four)
-        self.desktop.xdotool("windowraise", four)
-        time.sleep(0.2)
-        self.desktop.click(g.x + 60, g.y + 40, button=3)
-        time.sleep(0.5)
-        self.desktop.key("d")
+        self.note_menu(four, "d")
         harness.wait_until(lambda: self.ids[3] not in self.ids_in_table(), timeout=10,
                            what="the fourth row to go")
         harness.wait_until(lambda: four not in self.notes(), timeout=5,
                            what="the fourth note window to close")
-        time.sleep(0.5)
         self.assertEqual(self.ids_in_table(), [self.ids[0], self.ids[1], self.ids[4]])
         self.assertEqual(self.notes(), others)
         self.assert_running()
@@ -284,20 +296,19 @@ class AboutLink(EditingTest):
         self.launch([dict(content="a note")], env=dict(PATH=path))
 
         self.press_on(self.main_window(), "alt+h")  # 帮助[&H]
-        time.sleep(0.4)
+        self.desktop.control(re.compile("关于.*"), "menu item")
         self.desktop.key("a")  # 关于[&A]
         about = self.desktop.wait_windows(1, name=ABOUT_NAME)[0]
-        g = self.desktop.geometry(about)
-        # The link is drawn in blue on the 官方网站 line (2400 twips down): find it.
-        line = harness.Geometry(g.x, g.y + harness.px(2400), g.width, harness.px(285))
+        # The link is the label named by its address, drawn in blue: click its text.
+        line = self.desktop.control(re.compile(r"http://127\.0\.0\.1:9/\S*"), "label",
+                                    window=about)
         image = self.desktop.screenshot()
-        blue = [x for x in range(line.x, line.x + line.width)
+        blue = [(x, y) for x in range(line.x, line.x + line.width)
                 for y in range(line.y, line.y + line.height)
                 if image.pixel(x, y) == (0, 0, 255)]
-        self.assertTrue(blue, "no blue link text on the About box")
-        x = (min(blue) + max(blue)) // 2
+        self.assertTrue(blue, "no blue link text in the link's label at %r" % (line,))
         self.assertFalse(os.path.exists(record))
-        self.desktop.click(x, line.y + 6)
+        self.desktop.click(*blue[len(blue) // 2])
         def recorded():
             if not os.path.exists(record):
                 return ""

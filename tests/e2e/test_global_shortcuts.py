@@ -19,6 +19,8 @@ CLIENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "other_client.
 
 
 class GlobalShortcutsTest(harness.DesktopTestCase):
+    accessible = True  # write_note_in_editor finds 保存并关闭 by name
+
     def setUp(self):
         if subprocess.run([sys.executable, "-c", "import tkinter"],
                           capture_output=True).returncode != 0:

@@ -89,5 +89,32 @@ class Session(unittest.TestCase):
             desktop.close()
 
 
+class ControlsByName(harness.DesktopTestCase):
+    """Desktop.control: the program's controls by their accessible names, where they are."""
+
+    accessible = True
+
+    def test_a_named_control_is_found_where_it_is_and_a_missing_one_named(self):
+        d = self.desktop
+        d.install([dict(content="看得见的便签")])
+        self.app = d.launch()
+        self.tray_icon()  # with a session bus, the icon is still in the tray host
+        main = self.main_window()
+        # The main window, found by name anywhere in the program, where the X server has it;
+        # the note list inside it.
+        self.assertEqual(d.control("Quillet-4862", "frame"), d.geometry(main))
+        notes = d.control("便签列表", "tree", window=main)
+        for corner in ((notes.x, notes.y), (notes.x + notes.width - 1,
+                                            notes.y + notes.height - 1)):
+            self.assertTrue(d.geometry(main).contains(*corner), notes)
+
+        with self.assertRaises(AssertionError) as failed:
+            d.control("没有这个控件", timeout=1)
+        self.assertIn("没有这个控件", str(failed.exception))
+        self.assertIn("桌面便签 (filler)", str(failed.exception))  # the names it saw
+        with self.assertRaises(AssertionError):
+            d.control("看得见的便签", "push button", timeout=1)  # the name, not the role
+
+
 if __name__ == "__main__":
     unittest.main()

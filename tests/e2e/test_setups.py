@@ -108,6 +108,7 @@ class NoWindowManager(SetupTest):
 
     tray = False
     window_manager = False
+    accessible = True  # write_note_in_editor finds 保存并关闭 by name
 
     def test_notes_move_resize_and_close_by_themselves(self):
         notes = self.launch()
