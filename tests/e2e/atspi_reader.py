@@ -6,6 +6,9 @@ session bus in DBUS_SESSION_BUS_ADDRESS.
 
   atspi_reader.py tree PID   prints the accessibility tree of the program with that process id
                              as one JSON object, or null while the program is not on the bus
+  atspi_reader.py serve      answers lines "tree PID" on its input, each with one line as
+                             `tree` prints it (null, the error on its error stream, when the
+                             tree changed under the reader), until its input ends
   atspi_reader.py events     prints one JSON line for every object of any program that gains
                              the keyboard focus or whose check mark changes, until it is ended;
                              the first line is {"ready": true}
@@ -20,8 +23,10 @@ item, the items of its menu).
 
 import json
 import sys
+import traceback
 
 import pyatspi
+from gi.repository import GLib
 
 MAX_DEPTH = 12
 
@@ -69,12 +74,26 @@ def tree(acc, depth=0):
 
 
 def print_tree(pid):
-    for app in pyatspi.Registry.getDesktop(0):
+    desktop = pyatspi.Registry.getDesktop(0)
+    desktop.clearCache()  # a reader that serves many queries sees programs come and go
+    for app in desktop:
         if app is not None and app.get_process_id() == pid:
             app.clearCache()
-            print(json.dumps(tree(app), ensure_ascii=False))
+            print(json.dumps(tree(app), ensure_ascii=False), flush=True)
             return
-    print("null")
+    print("null", flush=True)
+
+
+def serve():
+    for line in sys.stdin:
+        command, pid = line.split()
+        if command != "tree":
+            sys.exit("unknown query: " + line)
+        try:
+            print_tree(int(pid))
+        except GLib.Error:  # an object went away while the tree was read: ask again
+            traceback.print_exc()
+            print("null", flush=True)
 
 
 def on_event(event):
@@ -100,5 +119,7 @@ if __name__ == "__main__":
         print_tree(int(sys.argv[2]))
     elif sys.argv[1:] == ["events"]:
         watch()
+    elif sys.argv[1:] == ["serve"]:
+        serve()
     else:
         sys.exit(__doc__)

@@ -22,6 +22,7 @@ import functools
 import json
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -668,15 +669,35 @@ class Desktop:
     def accessible_tree(self, pid=None):
         """The program's accessibility tree as atspi_reader.py prints it, or None while the
         program is not on the bus. pid: another process of the program than `app`."""
+        reader = self._atspi_reader()
+        reader.stdin.write("tree %d\n" % (pid or self.app.pid))
+        reader.stdin.flush()
+        if not select.select([reader.stdout], [], [], 60)[0]:
+            self._stop("atspi-reader")
+            raise AssertionError("the AT-SPI reader gave no answer in 60 s:\n"
+                                 + self.log("atspi-reader"))
+        answer = reader.stdout.readline()
+        if not answer:
+            self._stop("atspi-reader")
+            raise AssertionError("the AT-SPI reader ended:\n" + self.log("atspi-reader"))
+        return json.loads(answer)
+
+    def _atspi_reader(self):
+        """The session's reader (atspi_reader.py serve): one process answers every query, as
+        a Python start with pyatspi costs more than reading a tree."""
         if not self.accessible:
             raise RuntimeError("the program runs without its accessibility bridge: make the "
                                "Desktop with accessible=True (DesktopTestCase.accessible)")
-        out = subprocess.run([atspi_python(), READER, "tree", str(pid or self.app.pid)],
-                             env=self.env(DBUS_SESSION_BUS_ADDRESS=self.bus),
-                             capture_output=True, text=True, timeout=60)
-        if out.returncode != 0:
-            raise AssertionError("reading the accessibility tree failed:\n" + out.stderr)
-        return json.loads(out.stdout)
+        reader = self.procs.get("atspi-reader")
+        if reader is None or reader.poll() is not None:
+            log = self.logs["atspi-reader"] = os.path.join(self.root, "atspi-reader.log")
+            with open(log, "ab") as errors:
+                reader = self.procs["atspi-reader"] = subprocess.Popen(
+                    [atspi_python(), READER, "serve"], cwd=self.root,
+                    env=self.env(DBUS_SESSION_BUS_ADDRESS=self.bus), stdin=subprocess.PIPE,
+                    stdout=subprocess.PIPE, stderr=errors, text=True, start_new_session=True,
+                    preexec_fn=_die_with_parent)
+        return reader
 
     def _in_window(self, tree, window):
         """The nodes of the program's window (an X window id), or of all its windows: the
@@ -772,6 +793,9 @@ class Desktop:
         proc = self.procs.pop(name, None)
         if proc is None:
             return
+        for stream in (proc.stdin, proc.stdout):  # the AT-SPI reader's pipes
+            if stream is not None:
+                stream.close()
 
         def ended():
             if proc.poll() is None:
