@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-"""Reads what a screen reader sees of a program over AT-SPI; test_accessibility.py runs it.
+"""Reads what a screen reader sees of a program over AT-SPI: the harness (Desktop.control) and
+test_accessibility.py run it.
 
 It needs pyatspi (Debian's python3-pyatspi, installed for the system's Python) and the
 session bus in DBUS_SESSION_BUS_ADDRESS.
