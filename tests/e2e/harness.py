@@ -666,11 +666,11 @@ class Desktop:
         return dict(DBUS_SESSION_BUS_ADDRESS=self.start_session_bus(), QT_ACCESSIBILITY="1",
                     QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
 
-    def accessible_tree(self, pid=None):
+    def accessible_tree(self):
         """The program's accessibility tree as atspi_reader.py prints it, or None while the
-        program is not on the bus. pid: another process of the program than `app`."""
+        program is not on the bus."""
         reader = self._atspi_reader()
-        reader.stdin.write("tree %d\n" % (pid or self.app.pid))
+        reader.stdin.write("tree %d\n" % self.app.pid)
         reader.stdin.flush()
         if not select.select([reader.stdout], [], [], 60)[0]:
             self._stop("atspi-reader")
