@@ -316,8 +316,8 @@ class WaylandCase(unittest.TestCase):
                               str(self.app.pid)],
                              env=self.session.env(DBUS_SESSION_BUS_ADDRESS=self.bus),
                              capture_output=True, text=True, timeout=60)
-        if out.returncode != 0:
-            raise AssertionError("reading the accessible tree failed:\n" + out.stderr)
+        if out.returncode != 0:  # say, an object went while it was read
+            raise RuntimeError("reading the accessible tree failed:\n" + out.stderr)
         return json.loads(out.stdout) or []
 
     def wait_window(self, title, ready=lambda window: True):
@@ -327,9 +327,13 @@ class WaylandCase(unittest.TestCase):
 
         def find():
             views = self.drawn(v for v in self.session.views(self.app.pid) if v.title == title)
-            windows = [w for w in self.windows() if w["name"] == title]
+            try:
+                windows = [w for w in self.windows() if w["name"] == title]
+            except RuntimeError as e:
+                windows = [str(e)]
             found[:] = [views, windows]
-            return len(views) == 1 and len(windows) == 1 and ready(windows[0])
+            return len(views) == 1 and len(windows) == 1 and isinstance(windows[0], dict) \
+                and ready(windows[0])
         try:
             harness.wait_until(find, timeout=20, interval=0.2, what="the window " + title)
         except TimeoutError as e:
@@ -349,9 +353,14 @@ class WaylandCase(unittest.TestCase):
         return (content.x + x - wx, content.y + y - wy)
 
     @staticmethod
-    def control(window, name):
+    def controls(window, name, state=None):
+        """The controls with that name showing in the window (in that state, if given)."""
+        return [c for c in window["controls"] if c["name"] == name
+                and (state is None or state in c["states"])]
+
+    def control(self, window, name):
         """The one control with that name showing in the window."""
-        found = [c for c in window["controls"] if c["name"] == name]
+        found = self.controls(window, name)
         if len(found) != 1:
             raise AssertionError("%d controls named %r in %r" % (len(found), name, window))
         return found[0]
@@ -366,7 +375,7 @@ class WaylandCase(unittest.TestCase):
         compositor places every new window where it likes, a note over the main window too,
         and its input panel slides in below a text box that has the keyboard: a click on a
         covered point reaches that window, and keys typed next go there."""
-        view, window = self.wait_window("Quillet-4862")
+        view, window = self.wait_window("Quillet-4862", lambda w: self.controls(w, "便签列表"))
         views = self.session.views()
         main = next(i for i, v in enumerate(views) if v.pid == view.pid and v.title == view.title)
         # The scene graph lists the top view first. weston's own views (PID 0, its fade-in
@@ -638,8 +647,8 @@ class WaylandInput(WaylandCase):
         # Ctrl+N in the main window opens the editor; its text box has the keyboard.
         self.click(*self.list_gap())
         self.session.key("ctrl+n")
-        view, editor = self.wait_window("添加Quillet", lambda w: "focused" in self.control(
-            w, "便签内容")["states"])
+        view, editor = self.wait_window("添加Quillet",
+                                        lambda w: self.controls(w, "便签内容", "focused"))
         text = "typed on wayland"
         self.session.type(text)
         self.click(*self.centre(view, editor, "保存并关闭"))
