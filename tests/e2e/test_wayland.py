@@ -631,6 +631,12 @@ class WaylandInput(WaylandCase):
             self.close_main_window()
         self.end_with_sigterm()
 
+    def focus_list(self):
+        """Clicks the note list and waits until the keyboard is in it: Qt reports a control
+        focused only while its window has the compositor's keyboard focus."""
+        self.click(*self.list_gap())
+        self.wait_window("Quillet-4862", lambda w: self.controls(w, "便签列表", "focused"))
+
     def test_list_menu_editor_and_exit(self):
         self.launch(accessible=True)
         self.session.wait_views(
@@ -645,7 +651,7 @@ class WaylandInput(WaylandCase):
                                     what="%d notes" % count)
 
         # Ctrl+N in the main window opens the editor; its text box has the keyboard.
-        self.click(*self.list_gap())
+        self.focus_list()
         self.session.key("ctrl+n")
         view, editor = self.wait_window("添加Quillet",
                                         lambda w: self.controls(w, "便签内容", "focused"))
@@ -661,7 +667,7 @@ class WaylandInput(WaylandCase):
                                 what="the new note on the desktop, the editor gone")
 
         # 文件[&F] → 退出程序[&X] asks first; Yes ends the program.
-        self.click(*self.list_gap())
+        self.focus_list()
         self.session.key("alt+f")
         self.session.wait_views(lambda vs: any(v.role == "xdg_popup" for v in vs),
                                 what="the file menu")
