@@ -50,8 +50,8 @@ class View:
 
 
 VIEW = re.compile(r"View \d+ \(role (\S+), PID (-?\d+), surface ID \d+, (.*), 0x[0-9a-f]+\):\s*"
-                  r"\n\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)\s*"
-                  r"\n\s*\[(?:opaque: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\))?")
+                  r"\n\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)"
+                  r"(?:\s*\n\s*\[opaque: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)\])?")
 
 
 def corners(x0, y0, x1, y1):
@@ -233,6 +233,7 @@ class NestedWaylandSession(WaylandSession):
         # Every step passes through two servers and the compositor: go slowly.
         self.drag(self.at(*start), self.at(*end), steps=steps, pause=0.12)
 
+
 # ---- the program's controls over AT-SPI ---------------------------------------------------
 # Wayland has no global coordinates: Qt's AT-SPI bridge reports every extent relative to the
 # window's content (the frame Qt draws around it left out), for the screen as for the window.
@@ -275,8 +276,9 @@ def print_windows(pid):
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.get_process_id() == pid:
             app.clearCache()
-            print(json.dumps([dict(describe(top), controls=list(showing(top)))
-                              for top in app if top is not None], ensure_ascii=False))
+            tops = [(top, describe(top)) for top in app if top is not None]
+            print(json.dumps([dict(node, controls=list(showing(top))) for top, node in tops
+                              if node is not None], ensure_ascii=False))
             return
     print("null")
 
