@@ -325,24 +325,24 @@ class WaylandCase(unittest.TestCase):
     def wait_window(self, title, ready=lambda window: True):
         """The program's window with that title, once ready(window) holds: (its view, the
         window as windows() reads it)."""
-        found = []
+        last = {}
 
         def find():
-            views = self.drawn(v for v in self.session.views(self.app.pid) if v.title == title)
+            last["views"] = self.drawn(v for v in self.session.views(self.app.pid)
+                                       if v.title == title)
             try:
-                windows = [w for w in self.windows() if w["name"] == title]
-            except RuntimeError as e:
-                windows = [str(e)]
-            found[:] = [views, windows]
-            return len(views) == 1 and len(windows) == 1 and isinstance(windows[0], dict) \
-                and ready(windows[0])
+                last["windows"] = [w for w in self.windows() if w["name"] == title]
+            except RuntimeError as e:  # read again
+                last["windows"], last["error"] = [], str(e)
+            return len(last["views"]) == 1 and len(last["windows"]) == 1 \
+                and ready(last["windows"][0])
         try:
             harness.wait_until(find, timeout=20, interval=0.2, what="the window " + title)
         except TimeoutError as e:
-            raise AssertionError("%s; views and windows: %s\n--- program log:\n%s" % (
-                e, json.dumps(found, default=repr, ensure_ascii=False)[:20000],
+            raise AssertionError("%s; last read: %s\n--- program log:\n%s" % (
+                e, json.dumps(last, default=repr, ensure_ascii=False)[:20000],
                 self.session.log("quillet"))) from None
-        return found[0][0], found[1][0]
+        return last["views"][0], last["windows"][0]
 
     @staticmethod
     def on_output(view, window, x, y):
