@@ -191,7 +191,7 @@ def nodes(node):
         yield from nodes(child)
 
 
-def _showing(node):
+def showing(node):
     box = node.get("extents")
     return "showing" in node["states"] and box is not None and box[2] > 0 and box[3] > 0
 
@@ -717,7 +717,7 @@ class Desktop:
             scope = self._in_window(tree, window) if tree is not None else []
             seen.update(tree=tree is not None, scope=scope, picked=pick(scope))
             places = {tuple(n["extents"]) for n in seen["picked"]
-                      if _showing(n) and set(states) <= set(n["states"])}
+                      if showing(n) and set(states) <= set(n["states"])}
             if len(places) > 1:
                 raise AssertionError("%s is at %d places: %s" % (what, len(places), places))
             return Geometry(*places.pop()) if places else None
@@ -729,7 +729,7 @@ class Desktop:
                 raise AssertionError("%s: the program is not on the accessibility bus\n"
                                      "--- program log:\n%s" % (e, self.log("quillet"))) from None
             names = sorted({"%s (%s)" % (n["name"], n["role"]) for n in seen["scope"]
-                            if n["name"] and _showing(n)})
+                            if n["name"] and showing(n)})
             raise AssertionError("%s; found: %s; the showing names%s: %s" % (
                 e, [(n["extents"], n["states"]) for n in seen["picked"]] or "nothing",
                 "" if window is None else " in window %d" % window,

@@ -16,7 +16,6 @@ import re
 import shutil
 import signal
 import subprocess
-import sys
 import time
 import unittest
 
@@ -24,7 +23,6 @@ import harness
 
 TOOLS = ("weston", "weston-debug", "weston-screenshooter", "sqlite3")
 PLUGIN = "/usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so"
-ACCESSIBILITY_BUS = "/usr/share/dbus-1/services/org.a11y.Bus.service"  # from at-spi2-core
 
 NOTES = [
     dict(content="wayland note one", back=0x00FFFF, font=0xFF0000),  # yellow
@@ -241,48 +239,6 @@ class NestedWaylandSession(WaylandSession):
 # Qt reports; weston's scene graph tells where that content is on the output.
 
 
-def atspi_python():
-    """A Python with pyatspi (Debian installs it for the system's Python only), or None."""
-    for python in dict.fromkeys((sys.executable, "/usr/bin/python3")):
-        if python and os.path.exists(python) and subprocess.run(
-                [python, "-c", "import pyatspi"], capture_output=True).returncode == 0:
-            return python
-    return None
-
-
-def print_windows(pid):
-    """Run by windows() in a Python with pyatspi: prints the top-level windows of the program
-    with that process id as JSON, each with the controls showing in it (role, name, states,
-    extents as x, y, width, height); null while the program is not on the bus."""
-    import pyatspi
-
-    def describe(acc):
-        try:
-            box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        except NotImplementedError:  # an object with no place of its own
-            return None
-        return {"role": acc.getRoleName(), "name": acc.name or "",
-                "states": sorted(pyatspi.stateToString(s) for s in acc.getState().getStates()),
-                "extents": [box.x, box.y, box.width, box.height]}
-
-    def showing(acc, depth=0):
-        for child in acc if depth < 12 else ():
-            if child is not None and child.getState().contains(pyatspi.STATE_SHOWING):
-                node = describe(child)
-                if node is not None:
-                    yield node
-                yield from showing(child, depth + 1)
-
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            app.clearCache()
-            tops = [(top, describe(top)) for top in app if top is not None]
-            print(json.dumps([dict(node, controls=list(showing(top))) for top, node in tops
-                              if node is not None], ensure_ascii=False))
-            return
-    print("null")
-
-
 class WaylandCase(unittest.TestCase):
     session_class = WaylandSession
 
@@ -300,27 +256,21 @@ class WaylandCase(unittest.TestCase):
     def launch(self, *args, accessible=False):
         """Installs NOTES and starts the program; accessible: with Qt's AT-SPI bridge on a
         private session bus, for windows() to read."""
-        env = {}
         if accessible:
-            self.python = atspi_python()
-            if shutil.which("dbus-daemon") is None or not os.path.exists(ACCESSIBILITY_BUS) \
-                    or self.python is None:
-                self.skipTest("needs dbus-daemon, at-spi2-core and python3-pyatspi")
-            self.bus = self.session.start_session_bus()
-            env = dict(DBUS_SESSION_BUS_ADDRESS=self.bus, QT_ACCESSIBILITY="1",
-                       QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            missing = harness.accessibility_missing()
+            if missing:
+                self.skipTest(missing)
+            self.session.accessible = True
         self.ids = self.session.install(NOTES)
-        self.app = self.session.launch(*args, env=env)
+        self.app = self.session.launch(*args)
 
     def windows(self):
-        """The program's top-level windows as a screen reader reads them (see print_windows)."""
-        out = subprocess.run([self.python, os.path.abspath(__file__), "windows",
-                              str(self.app.pid)],
-                             env=self.session.env(DBUS_SESSION_BUS_ADDRESS=self.bus),
-                             capture_output=True, text=True, timeout=60)
-        if out.returncode != 0:  # say, an object went while it was read
-            raise RuntimeError("reading the accessible tree failed:\n" + out.stderr)
-        return json.loads(out.stdout) or []
+        """The program's top-level windows as a screen reader reads them, each with the
+        controls showing in it ("controls")."""
+        tree = self.session.accessible_tree()
+        return [dict(top, controls=[n for n in harness.nodes(top) if n is not top
+                                    and harness.showing(n)])
+                for top in (tree or {}).get("children", []) if top["extents"] is not None]
 
     def wait_window(self, title, ready=lambda window: True):
         """The program's window with that title, once ready(window) holds: (its view, the
@@ -330,10 +280,7 @@ class WaylandCase(unittest.TestCase):
         def find():
             last["views"] = self.drawn(v for v in self.session.views(self.app.pid)
                                        if v.title == title)
-            try:
-                last["windows"] = [w for w in self.windows() if w["name"] == title]
-            except RuntimeError as e:  # read again
-                last["windows"], last["error"] = [], str(e)
+            last["windows"] = [w for w in self.windows() if w["name"] == title]
             return len(last["views"]) == 1 and len(last["windows"]) == 1 \
                 and ready(last["windows"][0])
         try:
@@ -683,7 +630,4 @@ class WaylandInput(WaylandCase):
 
 
 if __name__ == "__main__":
-    if sys.argv[1:2] == ["windows"] and len(sys.argv) == 3:
-        print_windows(int(sys.argv[2]))
-    else:
-        unittest.main()
+    unittest.main()
