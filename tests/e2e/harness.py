@@ -760,11 +760,14 @@ class Desktop:
         found = []
         for wid in self.search(pid=pid):
             window = self._window(wid)
-            if not window.get_attributes().override_redirect or \
-                    window.query_tree().parent != root:
+            try:
+                if not window.get_attributes().override_redirect or \
+                        window.query_tree().parent != root:
+                    continue
+                kind = window.get_full_property(self.x.intern_atom("_NET_WM_WINDOW_TYPE"),
+                                                Xlib.X.AnyPropertyType)
+            except (Xlib.error.BadWindow, Xlib.error.BadDrawable):  # gone meanwhile
                 continue
-            kind = window.get_full_property(self.x.intern_atom("_NET_WM_WINDOW_TYPE"),
-                                            Xlib.X.AnyPropertyType)
             if kind is None or tip not in kind.value:
                 found.append(wid)
         return found

@@ -74,8 +74,7 @@ class AutostartMenuItem(harness.DesktopTestCase):
         return [((a + b) // 2, (top + bottom) // 2) for a, b in groups]
 
     def popups(self):
-        return [w for w in self.desktop.search(pid=self.app.pid)
-                if w != self.main and not self.in_tray(w)]
+        return self.desktop.menus(self.app.pid)
 
     def open_tools_menu(self):
         """Clicks 工具 in the menu bar; returns the popup's geometry once it is drawn."""
