@@ -85,7 +85,9 @@ class NotesOnScreen(DesktopTest):
         # redraw request makes the note paint itself again.
         notes = self.launch("mini")
         self.tray_icon()
-        time.sleep(1.5)  # a note gives its buffer back after a second without painting
+        # A note gives its buffer back after a second without painting: a timer of the
+        # program's that nothing outside it shows, so the time is let pass.
+        time.sleep(1.5)
         g = self.desktop.geometry(notes[0])
 
         def changed(image, reference):
