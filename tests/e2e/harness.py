@@ -623,6 +623,16 @@ class Desktop:
         states = {0: "Withdrawn", 1: "Normal", 3: "Iconic"}
         return states.get(int(prop.value[0])) if prop is not None and len(prop.value) else None
 
+    # ---- screen ------------------------------------------------------------------------
+
+    def screenshot(self, path=None):
+        """Grabs the whole screen; saves it to path (PNG) when given; returns an Image."""
+        from PIL import ImageGrab  # only the screenshot checks need Pillow
+        image = Image(ImageGrab.grab(xdisplay=self.display))
+        if path:
+            image.picture.save(path, "PNG")
+        return image
+
     # ---- waits: conditions in place of fixed pauses (the engineer "waits") ---------------
     #
     # The program and the window manager each handle the events the X server gives them in the
@@ -811,16 +821,6 @@ class Desktop:
             time.sleep(fallback)  # nobody to ask: give the client time
         else:
             self.sync_client(focus.id)
-
-    # ---- screen ------------------------------------------------------------------------
-
-    def screenshot(self, path=None):
-        """Grabs the whole screen; saves it to path (PNG) when given; returns an Image."""
-        from PIL import ImageGrab  # only the screenshot checks need Pillow
-        image = Image(ImageGrab.grab(xdisplay=self.display))
-        if path:
-            image.picture.save(path, "PNG")
-        return image
 
     # ---- teardown ----------------------------------------------------------------------
 
