@@ -33,6 +33,7 @@ import unittest
 
 import Xlib.error
 import Xlib.X
+import Xlib.protocol.event
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT_BIN = os.path.normpath(os.path.join(HERE, "..", "..", "build", "bin"))
@@ -556,17 +557,30 @@ class Desktop:
         self.xdotool("click", button)
 
     def drag(self, start, end, button=1, steps=8, pause=0.03):
-        """Presses at start, moves in steps to end, releases there."""
+        """Presses at start, moves in steps to end, releases there.
+
+        Each step waits until the program under the pointer, and the window manager it may
+        have handed the drag to, have handled the one before: a move or resize the program
+        passes to the window manager starts where the pointer is when it does, and a release
+        that came first would leave the window manager moving the window on. Where the
+        window under the pointer cannot be asked (a nested compositor's window), the steps
+        are paced by pause seconds instead."""
         self.move(*start)
-        time.sleep(pause)
+        target = self.window_under_pointer()
+
+        def handled(pauses=1):
+            if not self.sync_input(target):
+                time.sleep(pause * pauses)
+
+        handled()
         self.xdotool("mousedown", button)
-        time.sleep(pause * 3)
+        handled(3)
         (x0, y0), (x1, y1) = start, end
         for i in range(1, steps + 1):
             self.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
-            time.sleep(pause)
-        time.sleep(pause * 3)
+            handled(3 if i == steps else 1)
         self.xdotool("mouseup", button)
+        self.sync_input(target)
 
     def key(self, *keys, window=None):
         argv = ["key", "--clearmodifiers"]
@@ -590,7 +604,7 @@ class Desktop:
                     self.xdotool("type", "--delay", delay_ms, "--", run)
                 else:
                     self.xdotool("type", "--delay", 100, "--", run)
-                    time.sleep(0.15)
+                    self._sync_focus(0.15)
             return
         for chunk in self._chunks(text, len(spare)):
             self._map_keys([c for c in dict.fromkeys(chunk) if not c.isascii()], spare)
@@ -600,7 +614,9 @@ class Desktop:
                 else:
                     self.xdotool("key", "--delay", delay_ms, *("U%04X" % ord(c) for c in run))
             if not chunk.isascii():
-                time.sleep(0.5)  # let the client catch up before the map or the user moves on
+                # The client reads the keys with the map it has when it gets to them: it has
+                # them all before the map changes again or the user moves on.
+                self._sync_focus(0.5)
 
     @staticmethod
     def _chunks(text, keys):
@@ -634,7 +650,7 @@ class Desktop:
         for character, keycode in self._mapped.items():
             argv += ["-e", "keycode %d = U%04X" % (keycode, ord(character))]
         self._run(argv)
-        time.sleep(0.5)  # clients read the new map when they are told of the change
+        self._sync_focus(0.5)  # clients read the new map when they are told of the change
 
     def activate(self, wid, timeout=10.0):
         """Makes wid the window with the keyboard focus and returns once the X server says it
@@ -784,6 +800,195 @@ class Desktop:
         if path:
             image.picture.save(path, "PNG")
         return image
+
+    # ---- waits: conditions in place of fixed pauses (the engineer "waits") ---------------
+    #
+    # The program and the window manager each handle the events the X server gives them in the
+    # order it gave them. A request they answer only when they get to it is therefore a round
+    # trip through them: once it is answered, whatever reached them before (a key that opens a
+    # menu, a motion the program hands over to the window manager, a change of the key map)
+    # has been handled. Each wait uses a connection of its own (a few milliseconds), listening
+    # to the root window, so that its answers never mix with the queries.
+
+    def _round_trips(self, exchanges, what, timeout):
+        """For each (send, answered) in turn: runs send(connection), then waits until
+        answered(event) holds for an event of that connection. An X error on its requests (a
+        window gone meanwhile) is raised."""
+        from Xlib import display as xdisplay  # only X sessions need it
+        errors = []
+        conn = xdisplay.Display(self.display)
+        conn.set_error_handler(lambda error, request: errors.append(error))
+        deadline = time.monotonic() + timeout
+        try:
+            # Answers to pings come to the root window, with one of these two masks.
+            conn.screen().root.change_attributes(
+                event_mask=Xlib.X.StructureNotifyMask | Xlib.X.SubstructureNotifyMask)
+            for send, answered in exchanges:
+                send(conn)
+                conn.flush()
+                while not any(answered(conn.next_event()) for _ in range(conn.pending_events())):
+                    if errors:
+                        raise RuntimeError("no answer while waiting for %s: %s"
+                                           % (what, errors[0]))
+                    left = deadline - time.monotonic()
+                    if left <= 0:
+                        raise TimeoutError("timed out after %.1f s waiting for %s"
+                                           % (timeout, what))
+                    select.select([conn], [], [], left)
+        finally:
+            conn.close()
+
+    def answers_ping(self, wid):
+        """Whether the client of window wid takes part in _NET_WM_PING (Qt's windows do)."""
+        try:
+            prop = self._window(wid).get_full_property(self.x.intern_atom("WM_PROTOCOLS"),
+                                                       Xlib.X.AnyPropertyType)
+        except (Xlib.error.BadWindow, Xlib.error.BadDrawable):
+            return False
+        return prop is not None and self.x.intern_atom("_NET_WM_PING") in prop.value
+
+    def sync_client(self, wid, timeout=10.0):
+        """Returns once the client that made window wid has handled every event the X server
+        gave it before, and what these events made it post to itself.
+
+        Pings the window three times, one after the other. Qt answers a ping as it reads it,
+        and delivers input read with it right afterwards: the second answer comes after that
+        delivery (and what it sent at once, such as a move handed to the window manager), the
+        third after the event loop has also run what the delivery posted."""
+        def ping(serial):
+            def send(conn):
+                message = Xlib.protocol.event.ClientMessage(
+                    window=wid, client_type=conn.intern_atom("WM_PROTOCOLS"),
+                    data=(32, [conn.intern_atom("_NET_WM_PING"), Xlib.X.CurrentTime, wid,
+                               serial, 0]))
+                conn.send_event(wid, message)  # no event mask: to the window's client
+
+            def answered(e):  # the answer goes to the root window, with the ping's data
+                return isinstance(e, Xlib.protocol.event.ClientMessage) and \
+                    list(e.data[1][2:4]) == [wid, serial]
+            return send, answered
+
+        self._pings = getattr(self, "_pings", 0) + 3
+        self._round_trips([ping(self._pings - n) for n in (2, 1, 0)],
+                          "the answers to pings of window %d" % wid, timeout)
+
+    def sync_wm(self, timeout=10.0):
+        """Returns once the window manager has handled every event the X server gave it
+        before (at once when there is none): asks it for the frame extents of a window of
+        the harness's, which it answers in turn by setting them."""
+        if not self.want_wm:
+            return
+        probe = []
+
+        def send(conn):
+            root = conn.screen().root
+            probe.append(root.create_window(0, 0, 1, 1, 0, Xlib.X.CopyFromParent,
+                                            event_mask=Xlib.X.PropertyChangeMask))
+            probe.append(conn.intern_atom("_NET_FRAME_EXTENTS"))
+            ask = Xlib.protocol.event.ClientMessage(
+                window=probe[0], client_type=conn.intern_atom("_NET_REQUEST_FRAME_EXTENTS"),
+                data=(32, [0] * 5))
+            root.send_event(ask, event_mask=Xlib.X.SubstructureRedirectMask
+                            | Xlib.X.SubstructureNotifyMask)
+
+        def answered(e):
+            return isinstance(e, Xlib.protocol.event.PropertyNotify) and \
+                e.window == probe[0] and e.atom == probe[1]
+
+        self._round_trips([(send, answered)], "the window manager's answer", timeout)
+
+    def window_under_pointer(self):
+        """The innermost window under the pointer: the one a click goes to."""
+        window, found = self.x.screen().root, None
+        while True:
+            child = window.query_pointer().child
+            if not child:
+                return found
+            window, found = child, child.id
+
+    def sync_input(self, wid):
+        """Returns once the program of window wid, then the window manager, have handled the
+        input given so far: what the program handed on to the window manager included. False
+        (at once) when the window's client cannot be asked."""
+        if wid is None or not self.answers_ping(wid):
+            return False
+        self.sync_client(wid)
+        self.sync_wm()
+        return True
+
+    def settled(self, wid, interval=0.05, timeout=10.0):
+        """The window's geometry once the program and the window manager have handled the
+        input so far and two readings interval seconds apart agree."""
+        self.sync_input(wid)
+        last = []
+
+        def same():
+            now = self.geometry(wid)
+            if last == [now]:
+                return now
+            last[:] = [now]
+            return None
+        return wait_until(same, timeout, interval, what="window %d to stay in place" % wid)
+
+    def menus(self, pid):
+        """The viewable popups (menus) of process pid: its override-redirect windows on the
+        root window, tool tips left out (its tray icon is not on the root window)."""
+        tip = self.x.intern_atom("_NET_WM_WINDOW_TYPE_TOOLTIP")
+        root = self.x.screen().root
+        found = []
+        for wid in self.search(pid=pid):
+            window = self._window(wid)
+            try:
+                if not window.get_attributes().override_redirect or \
+                        window.query_tree().parent != root:
+                    continue
+                kind = window.get_full_property(self.x.intern_atom("_NET_WM_WINDOW_TYPE"),
+                                                Xlib.X.AnyPropertyType)
+            except (Xlib.error.BadWindow, Xlib.error.BadDrawable):  # gone meanwhile
+                continue
+            if kind is None or tip not in kind.value:
+                found.append(wid)
+        return found
+
+    def open_menu(self, pid, action, timeout=10.0):
+        """Runs action (a key or click that opens a menu of process pid) and returns the new
+        menu's window once it is shown. Keys pressed next reach the menu: the toolkit has
+        made it the active popup, with the keyboard grabbed, before the window was shown."""
+        before = set(self.menus(pid))
+        action()
+        return wait_until(lambda: [w for w in self.menus(pid) if w not in before], timeout,
+                          what="a menu of process %d" % pid)[0]
+
+    # Qt's double-click interval (no desktop settings here change it) and distance, in pixels.
+    DOUBLE_CLICK_TIME = 0.4
+    DOUBLE_CLICK_DISTANCE = 5
+
+    def menu_at(self, pid, x, y, button=3):
+        """Clicks at x, y (the right button) and returns the menu of process pid it opens. A
+        press near the previous one with the same button, within the double-click interval,
+        is a double click to the toolkit and opens no menu: what remains of the interval is
+        let pass first, as a person would."""
+        last = getattr(self, "_last_menu_click", None)
+        if last is not None and last[2] == button and \
+                max(abs(last[0] - x), abs(last[1] - y)) <= self.DOUBLE_CLICK_DISTANCE:
+            time.sleep(max(0.0, last[3] + self.DOUBLE_CLICK_TIME + 0.05 - time.monotonic()))
+        menu = self.open_menu(pid, lambda: self.click(x, y, button))
+        self._last_menu_click = (x, y, button, time.monotonic())
+        return menu
+
+    def pick(self, menu, key):
+        """Presses an item's key in the open menu; returns once the menu has closed."""
+        self.key(key)
+        wait_until(lambda: not self.is_viewable(menu), what="the menu to close on " + key)
+
+    def _sync_focus(self, fallback):
+        """Waits until the client with the keyboard focus has handled the keys given so far;
+        where it cannot be asked (a nested compositor's window), lets fallback seconds pass."""
+        focus = self.x.get_input_focus().focus
+        if isinstance(focus, int) or not self.answers_ping(focus.id):  # None or PointerRoot
+            time.sleep(fallback)  # nobody to ask: give the client time
+        else:
+            self.sync_client(focus.id)
 
     # ---- teardown ----------------------------------------------------------------------
 
@@ -937,3 +1142,18 @@ class DesktopTestCase(unittest.TestCase):
             return wait_until(find, timeout=timeout, what="the main window")
         except TimeoutError as e:
             raise AssertionError("%s\n--- program log:\n%s" % (e, self.desktop.log("quillet")))
+
+    # ---- waits (the engineer "waits") --------------------------------------------------
+
+    def program_settled(self):
+        """Returns once the program has handled the input given so far, with what that made
+        it do, and the window manager has handled what the program asked of it: for checks
+        that something did NOT happen. Asks the main window, or the tray icon while there is
+        none (started with "mini"), both of which live as long as the program."""
+        def window():
+            try:
+                return self.main_window(visible=False, timeout=0)
+            except AssertionError:
+                icons = [w for w in self.desktop.search(pid=self.app.pid) if self.in_tray(w)]
+                return icons[0] if icons else None
+        self.desktop.sync_input(wait_until(window, what="the main window or the tray icon"))

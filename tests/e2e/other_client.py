@@ -4,7 +4,7 @@
   other_client.py [MODIFIERS+KEY]   a small window that can take the keyboard focus,
                                             holding the key combination (grabbed on the root
                                             window, as another program's shortcut is) when given;
-                                            prints "ready" once it is
+                                            prints "ready" once it is, then each key it gets
 
 It needs Tk (Debian's python3-tk) and reaches the X server in DISPLAY.
 """
@@ -48,6 +48,9 @@ def main():
     root.title("other-client")
     root.geometry("200x100+900+600")
     tkinter.Entry(root).pack()
+    # Each key that reaches the window, as "ctrl+alt+n": the keys the program did not take.
+    root.bind("<KeyPress>", lambda e: print("+".join(
+        [m for m, bit in MASKS.items() if e.state & bit] + [e.keysym.lower()]), flush=True))
     root.update()
     print("ready", flush=True)
     root.mainloop()

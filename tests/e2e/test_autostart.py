@@ -11,7 +11,6 @@ import shlex
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 
 import harness
@@ -75,8 +74,7 @@ class AutostartMenuItem(harness.DesktopTestCase):
         return [((a + b) // 2, (top + bottom) // 2) for a, b in groups]
 
     def popups(self):
-        return [w for w in self.desktop.search(pid=self.app.pid)
-                if w != self.main and not self.in_tray(w)]
+        return self.desktop.menus(self.app.pid)
 
     def open_tools_menu(self):
         """Clicks 工具 in the menu bar; returns the popup's geometry once it is drawn."""
@@ -97,7 +95,7 @@ class AutostartMenuItem(harness.DesktopTestCase):
         """The popup's left margin, where the item's check box is drawn: the pixels row by
         row, and the colours in it. The pointer stays on the title, so the item is not
         highlighted."""
-        time.sleep(0.2)
+        self.program_settled()  # whatever the menu had still to paint is on the screen
         image = self.desktop.screenshot()
         box = harness.Geometry(popup.x, popup.y, CHECK_AREA_WIDTH, popup.height)
         pixels = tuple(image.pixel(x, y) for y in range(box.y, box.y + box.height)
@@ -123,7 +121,7 @@ class AutostartMenuItem(harness.DesktopTestCase):
         harness.wait_until(lambda: not self.popups(), timeout=5,
                            what="the menu to close after the click")
         self.desktop.move(*self.titles[2])  # off the menu, as before
-        time.sleep(0.3)
+        self.program_settled()
 
     def assert_looks_like(self, area, reference, message):
         """The check area drawn pixel for pixel as in the reference (compared without

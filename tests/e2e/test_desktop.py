@@ -48,8 +48,9 @@ class DesktopTest(harness.DesktopTestCase):
     def assert_running(self):
         self.assertIsNone(self.app.poll(), "the program ended:\n" + self.desktop.log("quillet"))
 
-    def assert_notes_stay(self, count=len(SHOWN), settle=0.5):
-        time.sleep(settle)
+    def assert_notes_stay(self, count=len(SHOWN)):
+        """No note window opens or closes any more: counted once the program is done."""
+        self.program_settled()
         self.assertEqual(len(self.desktop.search(name=harness.NOTE_NAME)), count)
 
     def press_on(self, wid, *keys):
@@ -84,7 +85,9 @@ class NotesOnScreen(DesktopTest):
         # redraw request makes the note paint itself again.
         notes = self.launch("mini")
         self.tray_icon()
-        time.sleep(1.5)  # a note gives its buffer back after a second without painting
+        # A note gives its buffer back after a second without painting: a timer of the
+        # program's that nothing outside it shows, so the time is let pass.
+        time.sleep(1.5)
         g = self.desktop.geometry(notes[0])
 
         def changed(image, reference):
@@ -95,16 +98,16 @@ class NotesOnScreen(DesktopTest):
         self.show_from_tray()
         main = self.main_window()
         self.desktop.xdotool("windowmove", main, g.x, g.y)
-        time.sleep(0.5)
-        self.assertGreater(changed(self.desktop.screenshot(), before), g.width * g.height // 2)
+        harness.wait_until(lambda: changed(self.desktop.screenshot(), before) >
+                           g.width * g.height // 2, interval=0.2, what="the note covered")
         self.desktop.xdotool("windowminimize", main)
-        time.sleep(0.5)
-        self.assertEqual(changed(self.desktop.screenshot(), before), 0)
+        harness.wait_until(lambda: changed(self.desktop.screenshot(), before) == 0,
+                           interval=0.2, what="the note uncovered, painted as before")
 
     def test_mini_start_shows_notes_with_their_colours_and_text(self):
         notes = self.launch("mini")
         self.tray_icon()
-        time.sleep(1.0)  # the main window would have appeared by now
+        self.program_settled()  # done starting: a main window would be shown by now
         self.assertEqual(self.main_windows(), [])
         self.assert_running()
         image = self.desktop.screenshot()
@@ -139,8 +142,8 @@ class TrayAndExit(DesktopTest):
         self.assert_running()
         self.assert_notes_stay()
         # Hidden, the window kept no pixels; shown again, it paints the same picture.
-        time.sleep(0.5)
-        self.assertEqual(self.picture_of(self.main_windows()[0]), shown)
+        harness.wait_until(lambda: self.picture_of(self.main_windows()[0]) == shown,
+                           interval=0.2, what="the main window painted as before")
 
     def picture_of(self, wid):
         """Every fourth pixel of the window, by its place in the window."""
@@ -151,8 +154,8 @@ class TrayAndExit(DesktopTest):
 
     def open_exit_question(self):
         self.wait_main(True)
-        self.press_on(self.main_windows()[0], "alt+f")
-        time.sleep(0.3)
+        self.desktop.activate(self.main_windows()[0])
+        self.desktop.open_menu(self.app.pid, lambda: self.desktop.key("alt+f"))
         self.desktop.key("x")
         return self.desktop.wait_windows(1, name=harness.QUESTION_NAME)[0]
 
@@ -185,9 +188,7 @@ class TrayAndExit(DesktopTest):
 
     def exit_from_tray(self):
         x, y = self.desktop.geometry(self.tray_icon()).centre
-        self.desktop.click(x, y, button=3)
-        time.sleep(0.5)
-        self.desktop.key("x")  # 退出程序[&X]
+        self.desktop.pick(self.desktop.menu_at(self.app.pid, x, y), "x")  # 退出程序[&X]
         self.desktop.wait_windows(1, name=harness.QUESTION_NAME)
         self.assertEqual(self.answer_yes_to_exit(), 0, self.desktop.log("quillet"))
         self.assertEqual(self.desktop.search(name=harness.NOTE_NAME), [])
@@ -256,7 +257,7 @@ class DraggingNotes(DesktopTest):
         self.assertEqual([self.desktop.geometry(w) for w in others], others_before)
         # The pointer is free again: moving it on leaves the note where it is.
         self.desktop.move(after.x + 300, after.y + 200)
-        time.sleep(0.3)
+        self.desktop.sync_input(note)
         self.assertEqual(self.desktop.geometry(note), after)
 
     def test_dragging_the_bottom_right_corner_resizes_the_note(self):
@@ -272,16 +273,15 @@ class DraggingNotes(DesktopTest):
         self.assertAlmostEqual(after.width, before.width + 60, delta=2)
         self.assertAlmostEqual(after.height, before.height + 40, delta=2)
         self.desktop.move(after.x + 400, after.y + 300)
-        time.sleep(0.3)
+        self.desktop.sync_input(note)
         self.assertEqual(self.desktop.geometry(note), after)
 
     def test_right_click_opens_the_note_menu_for_that_note(self):
         notes = self.launch("mini")
         note = notes[1]
         g = self.desktop.geometry(note)
-        self.desktop.click(g.x + 60, g.y + 40, button=3)
-        time.sleep(0.5)
-        self.desktop.key("c")  # 关闭窗口[&C]: closes this note's window only
+        menu = self.desktop.menu_at(self.app.pid, g.x + 60, g.y + 40)
+        self.desktop.pick(menu, "c")  # 关闭窗口[&C]: closes this note's window only
         harness.wait_until(lambda: note not in self.desktop.search(name=harness.NOTE_NAME),
                            timeout=5, what="the note window to close")
         self.assert_notes_stay(len(SHOWN) - 1)
@@ -298,9 +298,7 @@ class NewNote(DesktopTest):
             self.skipTest("typing Chinese reliably needs xmodmap (x11-xserver-utils)")
         self.launch("mini")
         x, y = self.desktop.geometry(self.tray_icon()).centre
-        self.desktop.click(x, y, button=3)
-        time.sleep(0.5)
-        self.desktop.key("n")  # 新建便签[&N]
+        self.desktop.pick(self.desktop.menu_at(self.app.pid, x, y), "n")  # 新建便签[&N]
         text = "买牛奶，还有面包！ it's 2 点"
         rows = self.write_note_in_editor(text, max(self.ids))
         self.assertEqual([(r["content"], int(r["Visual"])) for r in rows], [(text, 1)])

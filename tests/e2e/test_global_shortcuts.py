@@ -8,7 +8,6 @@ import os
 import signal
 import subprocess
 import sys
-import time
 import unittest
 
 import harness
@@ -113,23 +112,23 @@ class GlobalShortcutsTest(harness.DesktopTestCase):
         self.start()
         self.desktop.wait_windows(1, name=NOTE_NAME)
         self.desktop.activate(self.main_window())
-        self.desktop.key("alt+t")
-        time.sleep(0.5)
+        self.desktop.open_menu(self.app.pid, lambda: self.desktop.key("alt+t"))
         self.desktop.key("k")  # 全局快捷键[&K]…
         dialog = self.desktop.wait_windows(1, name="^全局快捷键$")[0]
         self.desktop.activate(dialog)
         # The new note's field has the focus: a new combination; then the other is turned off.
         self.desktop.key("ctrl+alt+j")
         for key in ("Tab", "Tab", "Tab", "space", "Return"):
-            time.sleep(0.2)
             self.desktop.key(key)
         self.desktop.wait_windows(0, name="^全局快捷键$")
 
-        # The old combinations are let go at once.
+        # The old combinations are let go at once: they reach the window with the focus.
         other = self.other_window()
         self.press_in(other, "ctrl+alt+n")
         self.press_in(other, "ctrl+alt+h")
-        time.sleep(1.5)
+        harness.wait_until(lambda: {"ctrl+alt+n", "ctrl+alt+h"} <= set(
+            self.desktop.log("other").split()), what="the keys at the other program")
+        self.program_settled()
         self.assertEqual(len(self.desktop.search(name=harness.EDITOR_NAME)), 0)
         self.assertEqual(len(self.desktop.search(name=NOTE_NAME)), 1)
 

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 """The list and the desktop agree, and deletes can be undone, also after a restart."""
 
-import time
 import unittest
 
 import harness
@@ -24,16 +23,19 @@ class NotesBehave(EditingTest):
 
     def wait_notes(self, count, what):
         harness.wait_until(lambda: len(self.notes()) == count, timeout=10, what=what)
-        time.sleep(0.5)  # nothing more opens or closes afterwards
+        self.program_settled()  # nothing more opens or closes afterwards
         self.assertEqual(len(self.notes()), count, what)
+
+    def open_menu(self, key):
+        """Opens a menu with a key press."""
+        self.desktop.open_menu(self.app.pid, lambda: self.desktop.key(key))
 
     def test_list_and_desktop_agree(self):
         self.launch(NOTES)
         one = self.window_by_colour(NOTES[0]["back"])
         # The user puts note one somewhere and hides the last note.
         self.desktop.xdotool("windowmove", one, 497, 9)
-        time.sleep(0.3)
-        one_at = self.desktop.geometry(one)
+        one_at = self.desktop.settled(one)
         four = self.window_by_colour(NOTES[3]["back"])
         self.list_key(4, "space")
         harness.wait_until(lambda: four not in self.notes(), what="note four to be hidden")
@@ -42,7 +44,7 @@ class NotesBehave(EditingTest):
         self.list_key(2, "ctrl+e")
         editor = self.desktop.wait_windows(1, name=harness.EDITOR_NAME)[0]
         self.desktop.activate(editor)
-        time.sleep(0.3)
+        self.desktop.sync_client(editor)  # the activation has reached the editor's field
         self.replace_text(editor, "two changed")
         self.click_control(editor, SAVE_AND_CLOSE)
         self.desktop.wait_windows(0, name=harness.EDITOR_NAME)
@@ -54,8 +56,9 @@ class NotesBehave(EditingTest):
         for text in ("added one", "added two"):
             self.click_control(editor, CONTENT)
             self.desktop.type(text)
+            rows = len(self.ids_in_table())
             self.click_control(editor, SAVE_AND_ADD)
-            time.sleep(0.5)
+            harness.wait_until(lambda: len(self.ids_in_table()) == rows + 1, what="the note saved")
             self.desktop.activate(editor)
         self.wait_notes(5, "a window for each note added")
         self.press_on(editor, "alt+F4")
@@ -73,8 +76,7 @@ class NotesBehave(EditingTest):
 
         # 全部显示 (list menu) brings back every note, each once.
         self.select_row(1)
-        self.desktop.key("Menu")
-        time.sleep(0.5)
+        self.open_menu("Menu")
         self.desktop.key("s")  # 全部显示[&S]
         self.wait_notes(6, "every note shown once")
         self.assert_running()
@@ -92,8 +94,8 @@ class NotesBehave(EditingTest):
         self.assertEqual(len(self.desktop.sql("SELECT Seq FROM QuilletDeleted")), 2)
 
         # End the program and start it again.
-        self.press_on(self.main_window(), "alt+f")
-        time.sleep(0.4)
+        self.desktop.activate(self.main_window())
+        self.open_menu("alt+f")
         self.desktop.key("x")  # 退出程序[&X]
         self.desktop.wait_windows(1, name=harness.QUESTION_NAME)
         self.assertEqual(self.answer_yes_to_exit(), 0, self.desktop.log("quillet"))

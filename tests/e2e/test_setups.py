@@ -2,7 +2,6 @@
 """The program on different X11 desktops: without a window manager, without a tray host (and
 with one started later), and on a high-DPI screen (QT_SCALE_FACTOR=2)."""
 
-import time
 import unittest
 
 import harness
@@ -47,9 +46,7 @@ class SetupTest(harness.DesktopTestCase):
 
     def popup(self, x, y, key):
         """Opens a popup menu with a right click at x, y and picks an item by its key."""
-        self.desktop.click(x, y, button=3)
-        time.sleep(0.5)
-        self.desktop.key(key)
+        self.desktop.pick(self.desktop.menu_at(self.app.pid, x, y), key)
 
     def list_menu(self, key):
         """Picks an item of the list's popup menu, opened over the list's empty lower part."""
@@ -60,8 +57,7 @@ class SetupTest(harness.DesktopTestCase):
         """Walks the main window's menu bar with the keyboard: alt+letter, then items."""
         main = self.main_window(visible=False)
         self.desktop.activate(main)
-        self.desktop.key("alt+" + keys[0])
-        time.sleep(0.4)
+        self.desktop.open_menu(self.app.pid, lambda: self.desktop.key("alt+" + keys[0]))
         for k in keys[1:]:
             self.desktop.key(k)
 
@@ -90,14 +86,14 @@ class OpenboxWithTray(SetupTest):
         self.assert_running()
         # Twice is harmless, and the marks never reach the database.
         self.popup(*icon.centre, "h")
-        time.sleep(0.5)
+        self.program_settled()
         self.assertEqual(self.note_windows(), [])
         self.assertEqual(self.visual_column(), before)
 
         self.popup(*icon.centre, "s")  # 全部显示[&S]: every note, the one kept off included
         shown = self.wait_notes(len(NOTES))
         self.popup(*icon.centre, "s")  # nothing doubles
-        time.sleep(0.7)
+        self.program_settled()
         self.assertEqual(sorted(self.note_windows()), sorted(shown))
         self.assertEqual(self.visual_column(), before)
         self.assertEqual(len(self.desktop.sql("SELECT ID FROM Tips")), len(NOTES))
@@ -114,8 +110,7 @@ class NoWindowManager(SetupTest):
         notes = self.launch()
         for wid in notes:
             self.assertEqual(self.desktop.geometry(wid).tuple()[2:], (170, 120))
-        main = self.main_window(visible=False)
-        self.assertTrue(self.desktop.is_viewable(main))
+        self.main_window()  # shown
         # The notes open where the window system puts new windows; without a window manager
         # they may overlap: act on the one that is on top.
         first = self.desktop.geometry(notes[0])
@@ -134,7 +129,7 @@ class NoWindowManager(SetupTest):
         self.assertEqual(self.desktop.geometry(other), other_before)
         # The button is up: the note no longer follows the pointer.
         self.desktop.move(moved.x + 300, moved.y + 200)
-        time.sleep(0.3)
+        self.desktop.sync_input(top)
         self.assertEqual(self.desktop.geometry(top), moved)
 
         corner = (moved.x + moved.width - 1, moved.y + moved.height - 1)
@@ -144,7 +139,7 @@ class NoWindowManager(SetupTest):
                 self.desktop.geometry(top)), timeout=5, what="the note to grow")
         self.assertEqual((sized.x, sized.y), (moved.x, moved.y))
         self.desktop.move(sized.x + 400, sized.y + 300)
-        time.sleep(0.3)
+        self.desktop.sync_input(top)
         self.assertEqual(self.desktop.geometry(top), sized)
 
         # The note menu opens without a window manager too; 关闭窗口[&C] closes that note only.
@@ -218,7 +213,7 @@ class NoTray(SetupTest):
         # ... and closing hides the window again instead of minimising it.
         self.close_main(main)
         harness.wait_until(lambda: not self.desktop.is_viewable(main), what="the window hidden")
-        time.sleep(0.3)
+        self.desktop.sync_input(main)  # a minimised window would be marked by now
         self.assertNotEqual(self.desktop.wm_state(main), "Iconic")
         self.assertEqual(len(self.note_windows()), len(NOTES))
         self.assert_running()
@@ -266,8 +261,7 @@ class HighDpi(SetupTest):
         harness.wait_until(lambda: self.desktop.geometry(wid) != before, timeout=5,
                            what="the note to change")
         self.desktop.move(10, 10)
-        time.sleep(0.4)  # let the window manager finish the move or resize
-        return before, self.desktop.geometry(wid)
+        return before, self.desktop.settled(wid)
 
     def test_sizes_band_and_columns_in_device_pixels(self):
         note = self.launch("mini", notes=[dict(content="high dpi WWWW", back=0x00FFFF)])[0]
