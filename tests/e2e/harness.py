@@ -315,9 +315,8 @@ class Desktop:
 
     def _start_openbox(self):
         self._spawn("openbox", ["openbox", "--sm-disable"])
-        wait_until(lambda: "window id" in self._run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False).stdout,
-            what="openbox")
+        wait_until(lambda: self.property(self.x.screen().root.id, "_NET_SUPPORTING_WM_CHECK"),
+                   what="openbox")
 
     def start_tray(self, attempts=3):
         """Starts trayer on the bottom edge, right-aligned; returns its window."""
@@ -533,7 +532,16 @@ class Desktop:
         return self.window_name(wid) if self._text(wid, "WM_NAME") else ""
 
     def property(self, wid, name):
-        return self._run(["xprop", "-id", str(wid), name], check=False).stdout
+        """A window property: atoms as their names, 8-bit data as text, other data as a list of
+        numbers; None when the window has no such property."""
+        prop = self._window(wid).get_full_property(self.x.intern_atom(name), Xlib.X.AnyPropertyType)
+        if prop is None:
+            return None
+        if prop.property_type == self.x.intern_atom("ATOM"):
+            return [self.x.get_atom_name(atom) for atom in prop.value]
+        if prop.format == 8:
+            return self._text(wid, name)
+        return list(prop.value)
 
     # ---- pointer and keyboard ----------------------------------------------------------
 

@@ -92,8 +92,8 @@ class UpdateCheck(harness.DesktopTestCase):
     def questions(self):
         """Visible dialogs with the program's caption (the main window is a normal window)."""
         return [w for w in self.desktop.search(name=harness.MAIN_NAME, pid=self.app.pid)
-                if "_NET_WM_WINDOW_TYPE_DIALOG" in self.desktop.property(
-                    w, "_NET_WM_WINDOW_TYPE")]
+                if "_NET_WM_WINDOW_TYPE_DIALOG" in (self.desktop.property(
+                    w, "_NET_WM_WINDOW_TYPE") or [])]
 
     def answer_no(self, attempts=3):
         """Escape on the question answers no. The window is looked up again for each try: a
