@@ -160,7 +160,7 @@ class Image:
             return Image(picture)
 
 
-# ---- atspi: the program's controls found by their accessible names ---------------------
+# ---- the program's controls found by their accessible names (AT-SPI) ----------------
 
 READER = os.path.join(HERE, "atspi_reader.py")
 ACCESSIBILITY_BUS = "/usr/share/dbus-1/services/org.a11y.Bus.service"  # from at-spi2-core
@@ -680,7 +680,7 @@ class Desktop:
         states = {0: "Withdrawn", 1: "Normal", 3: "Iconic"}
         return states.get(int(prop.value[0])) if prop is not None and len(prop.value) else None
 
-    # ---- atspi: controls by their accessible names ------------------------------------
+    # ---- controls by their accessible names (AT-SPI) ----------------------------------
 
     def accessibility_env(self):
         """What the program needs to run with its accessibility bridge on the session's bus
@@ -809,7 +809,7 @@ class Desktop:
             image.picture.save(path, "PNG")
         return image
 
-    # ---- waits: conditions in place of fixed pauses (the engineer "waits") ---------------
+    # ---- waits: conditions in place of fixed pauses --------------------------------------
     #
     # The program and the window manager each handle the events the X server gives them in the
     # order it gave them. A request they answer only when they get to it is therefore a round
@@ -1151,7 +1151,7 @@ class DesktopTestCase(unittest.TestCase):
         except TimeoutError as e:
             raise AssertionError("%s\n--- program log:\n%s" % (e, self.desktop.log("quillet")))
 
-    # ---- waits (the engineer "waits") --------------------------------------------------
+    # ---- waits -------------------------------------------------------------------------
 
     def program_settled(self):
         """Returns once the program has handled the input given so far, with what that made
