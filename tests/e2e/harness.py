@@ -277,7 +277,10 @@ class Desktop:
     # ---- the X session -----------------------------------------------------------------
 
     def start(self):
-        """Xvfb, then (if asked) openbox, then (if asked) trayer."""
+        """Xvfb, then (if asked) openbox, then (if asked) trayer. A session starts once: a
+        second X server would leave the harness reading the first."""
+        if self.display:
+            raise RuntimeError("the session on %s is already started" % self.display)
         try:
             self._start_xvfb()
             if self.want_wm:
@@ -532,15 +535,17 @@ class Desktop:
         return self.window_name(wid) if self._text(wid, "WM_NAME") else ""
 
     def property(self, wid, name):
-        """A window property: atoms as their names, 8-bit data as text, other data as a list of
-        numbers; None when the window has no such property."""
+        """A window property: atoms as their names, 8-bit data as text (a list of texts where
+        NULs separate several, as in WM_CLASS), other data as a list of numbers; None when the
+        window has no such property."""
         prop = self._window(wid).get_full_property(self.x.intern_atom(name), Xlib.X.AnyPropertyType)
         if prop is None:
             return None
         if prop.property_type == self.x.intern_atom("ATOM"):
             return [self.x.get_atom_name(atom) for atom in prop.value]
         if prop.format == 8:
-            return self._text(wid, name)
+            text = self._text(wid, name)
+            return text.rstrip("\0").split("\0") if "\0" in text else text
         return list(prop.value)
 
     # ---- pointer and keyboard ----------------------------------------------------------

@@ -199,15 +199,14 @@ class InstalledProgramTest(InstallFixture):
         # Run the installed copy in place: its folder and its database.
         desktop.app_dir = self.prefix
         desktop.db = os.path.join(self.prefix, "Quillet.mdb")
-        with desktop.start():
+        with desktop:
             app = desktop.launch()
             windows = desktop.wait_windows(1, name="^Quillet$")
             self.assertEqual(desktop.geometry(windows[0]).tuple()[2:], (170, 120))
             # Docks put the note and the main window under the menu entry's launcher.
             launcher_class = read_entry(self.installed_desktop_entry())["StartupWMClass"]
             for window in windows + desktop.wait_windows(1, name="^Quillet-4862$"):
-                wm_class = re.findall(r'"([^"]*)"', desktop.property(window, "WM_CLASS"))
-                self.assertEqual(wm_class[-1:], [launcher_class])
+                self.assertEqual(desktop.property(window, "WM_CLASS")[-1:], [launcher_class])
             app.terminate()
             self.assertEqual(desktop.wait_exit(), 0, desktop.log("quillet"))
 
