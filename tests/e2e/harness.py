@@ -88,6 +88,20 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
+def wait_steady(read, interval, timeout=10.0, what="condition"):
+    """Polls read() until two readings interval seconds apart agree; returns the reading."""
+    last = []
+
+    def same():
+        now = read()
+        if last == [now]:
+            return True
+        last[:] = [now]
+        return False
+    wait_until(same, timeout, interval, what=what)
+    return last[0]
+
+
 def _die_with_parent():
     """In the child, before exec: be killed when the harness dies, however it dies."""
     try:
@@ -933,15 +947,8 @@ class Desktop:
         """The window's geometry once the program and the window manager have handled the
         input so far and two readings interval seconds apart agree."""
         self.sync_input(wid)
-        last = []
-
-        def same():
-            now = self.geometry(wid)
-            if last == [now]:
-                return now
-            last[:] = [now]
-            return None
-        return wait_until(same, timeout, interval, what="window %d to stay in place" % wid)
+        return wait_steady(lambda: self.geometry(wid), interval, timeout,
+                           what="window %d to stay in place" % wid)
 
     def menus(self, pid):
         """The viewable popups (menus) of process pid: its override-redirect windows on the
@@ -1109,14 +1116,9 @@ class DesktopTestCase(unittest.TestCase):
         def find():
             return [w for w in self.desktop.search(pid=self.app.pid) if self.in_tray(w)]
         icon = wait_until(find, what="the program's tray icon")[0]
-        last = []
-
-        def settled():
-            now = (self.desktop.geometry(icon), self.desktop.geometry(self.desktop.tray_window))
-            same = last == [now]
-            last[:] = [now]
-            return same
-        wait_until(settled, interval=0.3, what="the tray icon in its place")
+        wait_steady(lambda: (self.desktop.geometry(icon),
+                             self.desktop.geometry(self.desktop.tray_window)),
+                    interval=0.3, what="the tray icon in its place")
         return icon
 
     def answer_yes_to_exit(self):
